@@ -1,0 +1,288 @@
+#include "consult/WindowBuilder.h"
+
+#include "consult/PictureBox.h"
+#include "consult/WindowLayout.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace nutrovo::ui {
+
+using layout::Align;
+using layout::Control;
+using layout::Kind;
+
+namespace {
+
+QString qs(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+int px(int twips) { return twips / layout::twipsPerPixel; }
+
+// The original families first, then Debian's stand-ins for them.
+QStringList familiesFor(layout::Family family)
+{
+    switch (family) {
+    case layout::Family::Sans:
+        return {"MS Sans Serif", "Liberation Sans", "DejaVu Sans"};
+    case layout::Family::Serif:
+        return {"MS Serif", "Liberation Serif", "DejaVu Serif"};
+    case layout::Family::Comic:
+        return {"Comic Sans MS", "Comic Neue", "DejaVu Sans"};
+    }
+    return {};
+}
+
+QFont fontFor(const layout::Font &spec)
+{
+    QFont font;
+    font.setFamilies(familiesFor(spec.family));
+    font.setStyleHint(spec.family == layout::Family::Serif ? QFont::Serif : QFont::SansSerif);
+    font.setPointSizeF(spec.points);
+    font.setBold(spec.bold);
+    font.setItalic(spec.italic);
+    return font;
+}
+
+Qt::Alignment alignmentFor(Align align)
+{
+    switch (align) {
+    case Align::Center:
+        return Qt::AlignHCenter;
+    case Align::Right:
+        return Qt::AlignRight;
+    case Align::Left:
+        break;
+    }
+    return Qt::AlignLeft;
+}
+
+bool hasWhiteDefault(Kind kind)
+{
+    return kind == Kind::Label || kind == Kind::RowFrame || kind == Kind::Frame ||
+           kind == Kind::Panel || kind == Kind::FixedText;
+}
+
+QColor resolve(layout::Colour colour, const QPalette &system, QPalette::ColorRole fallback)
+{
+    switch (colour) {
+    case layout::KindDefault:
+        return system.color(fallback);
+    case layout::SystemWindow:
+        return system.color(QPalette::Base);
+    case layout::SystemHighlightText:
+        return system.color(QPalette::HighlightedText);
+    default:
+        return QColor::fromRgb(colour);
+    }
+}
+
+// Background and text colours; labels and frames default to white with the
+// system's button-text colour, the rest to the system colours.
+void applyColours(QWidget &widget, const Control &c)
+{
+    const QPalette system = widget.palette();
+    QPalette palette = system;
+    const bool textField = c.kind == Kind::TextField;
+    const QPalette::ColorRole backRole = textField ? QPalette::Base : QPalette::Window;
+    const QPalette::ColorRole textRole = textField ? QPalette::Text : QPalette::WindowText;
+
+    QColor back = resolve(c.look.background, system, backRole);
+    if (c.look.background == layout::KindDefault && hasWhiteDefault(c.kind))
+        back = Qt::white;
+    QColor text = resolve(c.look.text, system, textRole);
+    if (c.look.text == layout::KindDefault && hasWhiteDefault(c.kind))
+        text = system.color(QPalette::ButtonText);
+    if (c.look.text == layout::SystemWindow)
+        text = system.color(QPalette::Text);
+
+    palette.setColor(backRole, back);
+    palette.setColor(textRole, text);
+    if (c.kind == Kind::FixedText) {
+        palette.setColor(QPalette::Base, back);
+        palette.setColor(QPalette::Text, text);
+    }
+    if (c.kind == Kind::PushButton && c.look.background != layout::KindDefault)
+        palette.setColor(QPalette::Button, back);
+    widget.setPalette(palette);
+    const bool paintsOwnBackground = c.kind == Kind::TextField || c.kind == Kind::DropDown ||
+                                     c.kind == Kind::PushButton;
+    widget.setAutoFillBackground(!paintsOwnBackground);
+}
+
+QWidget *createLabel(const Control &c, const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAlignment(alignmentFor(c.look.align) | Qt::AlignTop);
+    return label;
+}
+
+QWidget *createTextField(const Control &c, const QString &text, QWidget *parent)
+{
+    auto *field = new QLineEdit(text, parent);
+    field->setAlignment(alignmentFor(c.look.align) | Qt::AlignVCenter);
+    if (c.kind == Kind::FixedText) {
+        // Design text for the life of the window: drawn like the labels beside it.
+        field->setReadOnly(true);
+        field->setFrame(false);
+        field->setFocusPolicy(Qt::NoFocus);
+    }
+    return field;
+}
+
+QWidget *createPicture(const Control &c, QWidget *parent)
+{
+    if (c.name == "apple")
+        return new PictureBox(QStringLiteral(":/nutrovo/apple.svg"), QSize(29, 33), parent);
+    return new PictureBox(QStringLiteral(":/nutrovo/help.svg"), QSize(20, 20), parent);
+}
+
+QWidget *createFrame(const Control &c, const QString &text, QWidget *parent)
+{
+    if (c.kind == Kind::RowFrame) {
+        auto *frame = new QFrame(parent);
+        frame->setFrameShape(QFrame::NoFrame);
+        return frame;
+    }
+    auto *box = new QGroupBox(text, parent);
+    box->setFlat(c.look.flat);
+    if (c.kind == Kind::Panel)
+        box->hide();
+    return box;
+}
+
+QWidget *createWidget(const Control &c, const QString &text, QWidget *parent)
+{
+    switch (c.kind) {
+    case Kind::Label:
+        return createLabel(c, text, parent);
+    case Kind::TextField:
+    case Kind::FixedText:
+        return createTextField(c, text, parent);
+    case Kind::RowFrame:
+    case Kind::Frame:
+    case Kind::Panel:
+        return createFrame(c, text, parent);
+    case Kind::OptionButton:
+        return new QRadioButton(parent);
+    case Kind::DropDown: {
+        auto *combo = new QComboBox(parent);
+        combo->setEditable(false);
+        return combo;
+    }
+    case Kind::Picture:
+        return createPicture(c, parent);
+    case Kind::PushButton:
+        return new QPushButton(text, parent);
+    }
+    return nullptr;
+}
+
+void place(QWidget &widget, const Control &c, int memberIndex)
+{
+    const int left = c.left + c.pitch * memberIndex;
+    widget.setGeometry(px(left), px(c.top), px(c.width), px(c.height));
+}
+
+// Labels lie under everything; panels over everything.
+void applyStacking(const BuiltWindow &built)
+{
+    for (const Control &c : layout::windowControls()) {
+        if (c.kind != Kind::Label)
+            continue;
+        const int members = c.count > 0 ? c.count : 1;
+        for (int i = 0; i < members; ++i) {
+            const QString name = c.count > 0 ? memberName(qs(c.name), i) : qs(c.name);
+            built.controls.value(name)->lower();
+        }
+    }
+    for (const Control &c : layout::windowControls())
+        if (c.kind == Kind::Panel)
+            built.controls.value(qs(c.name))->raise();
+}
+
+QList<QWidget *> focusStops(const BuiltWindow &built)
+{
+    QList<QWidget *> stops;
+    for (std::string_view name : layout::tabOrder()) {
+        const QString key = qs(name);
+        if (QButtonGroup *group = built.groups.value(key)) {
+            for (QAbstractButton *button : group->buttons())
+                stops.append(button);
+        } else if (QWidget *widget = built.controls.value(key);
+                   widget && widget->focusPolicy() != Qt::NoFocus) {
+            stops.append(widget);
+        }
+    }
+    return stops;
+}
+
+void applyTabOrder(const BuiltWindow &built)
+{
+    const QList<QWidget *> stops = focusStops(built);
+    for (qsizetype i = 1; i < stops.size(); ++i)
+        QWidget::setTabOrder(stops[i - 1], stops[i]);
+    for (QButtonGroup *group : built.groups)
+        keepOneTabStop(*group);
+}
+
+} // namespace
+
+QString memberName(QStringView arrayName, int index)
+{
+    return arrayName.toString() + u'(' + QString::number(index) + u')';
+}
+
+void keepOneTabStop(QButtonGroup &group)
+{
+    QAbstractButton *stop = group.checkedButton();
+    if (!stop && !group.buttons().isEmpty())
+        stop = group.button(0);
+    for (QAbstractButton *button : group.buttons())
+        button->setFocusPolicy(button == stop ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+BuiltWindow buildWindow(QWidget &window)
+{
+    BuiltWindow built;
+    for (const Control &c : layout::windowControls()) {
+        QWidget *parent = c.parent.empty() ? &window : built.controls.value(qs(c.parent));
+        Q_ASSERT(parent);
+        const int members = c.count > 0 ? c.count : 1;
+        QButtonGroup *group = nullptr;
+        if (c.kind == Kind::OptionButton) {
+            group = new QButtonGroup(parent);
+            group->setExclusive(true);
+            built.groups.insert(qs(c.name), group);
+        }
+        for (int i = 0; i < members; ++i) {
+            const QString name = c.count > 0 ? memberName(qs(c.name), i) : qs(c.name);
+            const QString text = c.captionIsIndex ? u' ' + QString::number(i) : qs(c.text);
+            QWidget *widget = createWidget(c, text, parent);
+            widget->setObjectName(name);
+            widget->setFont(fontFor(c.look.font));
+            applyColours(*widget, c);
+            place(*widget, c, i);
+            if (!c.toolTip.empty())
+                widget->setToolTip(qs(c.toolTip));
+            if (group)
+                group->addButton(static_cast<QAbstractButton *>(widget), i);
+            built.controls.insert(name, widget);
+        }
+    }
+    applyStacking(built);
+    applyTabOrder(built);
+    return built;
+}
+
+} // namespace nutrovo::ui
