@@ -1,0 +1,152 @@
+// Body mass index, the five maintenance methods and the targets, through the
+// recalculation exactly as the window gets them.
+#include "RecordingSink.h"
+#include "pickers/Pickers.h"
+
+#include <QtTest>
+
+#include <algorithm>
+
+using namespace nutrovo;
+using nutrovo::test::outputNamed;
+using nutrovo::test::recalculated;
+
+namespace {
+
+ConsultState client(int sex, int age, double heightCm, int weightKg, double activity)
+{
+    ConsultState s;
+    s.sexIndex = std::int16_t(sex);
+    s.ageYears = age;
+    s.heightCm = heightCm;
+    s.weightKg = weightKg;
+    s.activity = activity;
+    return s;
+}
+
+// The activity factors exactly as the picker stores them.
+double factor(int row) { return pickers::activityFromRow(std::int16_t(row)); }
+
+} // namespace
+
+Q_DECLARE_METATYPE(nutrovo::ConsultState)
+
+class TestEnergy : public QObject {
+    Q_OBJECT
+private slots:
+    void clients_data();
+    void clients();
+    void zeroHeightLeavesBmiUnwritten();
+    void owenIgnoresHeightAndAge();
+    void kilojoulesComeBeforeKilocalories();
+};
+
+void TestEnergy::clients_data()
+{
+    QTest::addColumn<ConsultState>("state");
+    QTest::addColumn<QString>("expected");
+
+    const ConsultState startUp = client(0, 40, 147.3, 54, factor(1));
+    QTest::newRow("start-up client")
+        << startUp
+        << "bmi=24.8 hbrda=6940 owenrda=7837 mifrda=6888 whorda=8353 lastrda=5620 hbrdacal=1657 "
+           "owenrdacal=1872 mifrdacal=1645 whordacal=1995 lastrdacal=1342 hblose=1157 "
+           "owenlose=1372 miflose=1145 lastlose=1207 wholose=1495 hbgain=2157 owengain=2372 "
+           "mifgain=2145 lastgain=1476 whogain=2495 showGender=Male";
+
+    const struct {
+        const char *name;
+        int age;
+        const char *expected;
+    } whoBands[] = {
+        {"WHO at 17: preliminary row", 17, "whorda=5800 whordacal=1385 wholose=885 whogain=1885"},
+        {"WHO at 18: band 18-29", 18, "whorda=8212 whordacal=1961 wholose=1461 whogain=2461"},
+        {"WHO at 29: band 18-29", 29, "whorda=8212 whordacal=1961"},
+        {"WHO at 30: band 30-60", 30, "whorda=8353 whordacal=1995"},
+        {"WHO at 60: band 30-60", 60, "whorda=8353 whordacal=1995"},
+        {"WHO at 61: band 61+", 61, "whorda=5800 whordacal=1385"},
+        {"WHO at 100", 100, "whorda=5800 whordacal=1385"},
+        {"WHO at 10", 10, "whorda=5800 whordacal=1385"},
+    };
+    for (const auto &band : whoBands)
+        QTest::newRow(band.name) << client(0, band.age, 147.3, 54, factor(1)) << band.expected;
+
+    QTest::newRow("man 30 y 170 cm 70 kg: WHO kcal from the kJ shown")
+        << client(0, 30, 170.0, 70, factor(1))
+        << "bmi=24.2 hbrda=9123 owenrda=8708 mifrda=8803 whorda=9357 lastrda=7285 hbrdacal=2179 "
+           "owenrdacal=2080 mifrdacal=2102 whordacal=2235 lastrdacal=1740 hblose=1679 "
+           "owenlose=1580 miflose=1602 lastlose=1566 wholose=1735 hbgain=2679 owengain=2580 "
+           "mifgain=2602 lastgain=1914 whogain=2735";
+    QTest::newRow("woman at 17: 657 in the preliminary row")
+        << client(1, 17, 165.1, 60, factor(1)) << "whorda=7264 whordacal=1735 bmi=22";
+    QTest::newRow("woman at 61: 637 in the band")
+        << client(1, 61, 165.1, 60, factor(1)) << "whorda=7084 whordacal=1692 showGender=Female";
+    QTest::newRow("sex index 2 is female")
+        << client(2, 61, 165.1, 60, factor(1)) << "whorda=7084 whordacal=1692 showGender=Female";
+    QTest::newRow("rule of thumb targets are cut, not rounded")
+        << client(0, 40, 147.3, 65, factor(1)) << "lastrdacal=1615 lastlose=1453 lastgain=1776";
+    // A fused multiply-add would give 2867 here.
+    QTest::newRow("man 22 y 132.1 cm 97 kg X active: no contraction")
+        << client(0, 22, pickers::heightCmFromRow(4), 97, factor(3)) << "hbrdacal=2868";
+    QTest::newRow("lightest, shortest, youngest woman, quiet")
+        << client(1, 10, 121.9, 41, factor(0))
+        << "bmi=27.5 hbrdacal=1482 owenrdacal=1304 mifrdacal=1153 lastrdacal=1010 lastlose=909 "
+           "lastgain=1111";
+    QTest::newRow("heaviest, tallest, oldest man, XX active")
+        << client(0, 100, 241.3, 182, factor(4))
+        << "bmi=31.2 hbrdacal=4959 owenrdacal=4352 mifrdacal=4533 lastrdacal=4644 lastlose=4179 "
+           "lastgain=5108";
+}
+
+void TestEnergy::clients()
+{
+    QFETCH(ConsultState, state);
+    QFETCH(QString, expected);
+    const auto sink = recalculated(state);
+    for (const QString &pair : expected.split(u' ', Qt::SkipEmptyParts)) {
+        const auto field = pair.section(u'=', 0, 0);
+        QCOMPARE(sink.text(outputNamed(field)) + " (" + field + ")",
+                 pair.section(u'=', 1) + " (" + field + ")");
+    }
+}
+
+void TestEnergy::zeroHeightLeavesBmiUnwritten()
+{
+    for (double height : {0.0, -5.0}) {
+        const auto sink = recalculated(client(0, 40, height, 54, factor(1)));
+        QVERIFY(std::find(sink.order.begin(), sink.order.end(), Output::bmi) == sink.order.end());
+        QCOMPARE(sink.text(Output::owenrdacal), QStringLiteral("1872"));
+        QVERIFY(!sink.text(Output::hbrdacal).isEmpty());
+    }
+}
+
+void TestEnergy::owenIgnoresHeightAndAge()
+{
+    const auto reference = recalculated(client(1, 25, 150.0, 80, factor(2)));
+    for (double height : {121.9, 170.2, 241.3}) {
+        for (int age : {10, 45, 100}) {
+            const auto sink = recalculated(client(1, age, height, 80, factor(2)));
+            for (Output f : {Output::owenrda, Output::owenrdacal, Output::lastrda, Output::lastrdacal})
+                QCOMPARE(sink.text(f), reference.text(f));
+        }
+    }
+}
+
+void TestEnergy::kilojoulesComeBeforeKilocalories()
+{
+    const auto sink = recalculated(client(0, 40, 147.3, 54, factor(1)));
+    std::vector<Output> energy;
+    std::copy_if(sink.order.begin(), sink.order.end(), std::back_inserter(energy), [](Output f) {
+        return f >= Output::hbrda && f <= Output::whogain;
+    });
+    const std::vector<Output> expected = {
+        Output::hbrda,    Output::owenrda,    Output::mifrda,   Output::whorda,     Output::lastrda,
+        Output::hbrdacal, Output::owenrdacal, Output::mifrdacal, Output::whorda,   Output::whordacal,
+        Output::lastrdacal, Output::hblose,   Output::owenlose, Output::miflose,    Output::lastlose,
+        Output::wholose,  Output::hbgain,     Output::owengain, Output::mifgain,    Output::lastgain,
+        Output::whogain};
+    QCOMPARE(energy, expected);
+}
+
+QTEST_APPLESS_MAIN(TestEnergy)
+#include "tst_energy.moc"

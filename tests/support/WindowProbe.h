@@ -1,0 +1,49 @@
+// Reads the real window through its object names, as a user sees it.
+#pragma once
+
+#include "consult/PlannerForm.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMap>
+#include <QRadioButton>
+#include <QTest>
+
+namespace nutrovo::test {
+
+template <typename T = QWidget> T *control(const QWidget &window, const QString &name)
+{
+    auto *found = window.findChild<T *>(name);
+    if (!found)
+        qFatal("no control named %s", qPrintable(name));
+    return found;
+}
+
+inline QString fieldText(const QWidget &window, const QString &name)
+{
+    return control<QLineEdit>(window, name)->text();
+}
+
+// Everything a user can see change: texts, picked rows, picked buttons, panels.
+inline QMap<QString, QString> snapshot(const QWidget &window)
+{
+    QMap<QString, QString> state;
+    for (const QLineEdit *edit : window.findChildren<QLineEdit *>())
+        if (!edit->objectName().isEmpty())
+            state.insert(edit->objectName(), edit->text());
+    for (const QComboBox *combo : window.findChildren<QComboBox *>())
+        state.insert(combo->objectName(), QString::number(combo->currentIndex()) + u':' + combo->currentText());
+    for (const QRadioButton *button : window.findChildren<QRadioButton *>())
+        state.insert(button->objectName(), button->isChecked() ? "checked" : "clear");
+    for (const char *panel : {"hbFrame", "owenFrame", "mifFrame", "lastFrame", "whoFrame"})
+        state.insert(panel, control(window, panel)->isVisibleTo(&window) ? "shown" : "hidden");
+    return state;
+}
+
+inline void clickCentre(QWidget *widget, Qt::MouseButton button = Qt::LeftButton)
+{
+    QTest::mouseClick(widget, button, {}, widget->rect().center());
+}
+
+} // namespace nutrovo::test

@@ -1,0 +1,397 @@
+// The real window: start-up state, picks with mouse and keyboard, typing
+// into display fields, reset, and the object-name contract outside tools use.
+#include "RecordingSink.h"
+#include "WindowProbe.h"
+#include "consult/FaultGuard.h"
+#include "numeric/Checked.h"
+
+#include <QAbstractItemView>
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+#include <memory>
+
+using namespace nutrovo;
+using namespace nutrovo::test;
+
+namespace {
+
+// Every output field of the window equals what the calculation core gives
+// for the inputs the window holds.
+void verifyOutputsMatchCore(const PlannerForm &form)
+{
+    const auto expected = recalculated(form.state());
+    for (std::size_t i = 0; i < outputCount; ++i) {
+        const auto field = static_cast<Output>(i);
+        if (field >= Output::showHeight)
+            continue; // echo fields: written by the pickers, checked separately
+        const QString name = QString::fromLatin1(outputName(field).data(), qsizetype(outputName(field).size()));
+        QCOMPARE(fieldText(form, name) + " (" + name + ")", expected.text(field) + " (" + name + ")");
+    }
+}
+
+QComboBox *combo(const QWidget &w, const char *name) { return control<QComboBox>(w, name); }
+QRadioButton *option(const QWidget &w, const QString &name) { return control<QRadioButton>(w, name); }
+
+} // namespace
+
+class TestPlannerForm : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void startUpState_data();
+    void startUpState();
+    void startUpSelections();
+    void showChangesNothing();
+    void controlKinds_data();
+    void controlKinds();
+    void objectNamesAreUnique();
+
+    void servingsClickStoresIndex_data();
+    void servingsClickStoresIndex();
+    void rowsAreSeparateGroups();
+    void sexClick();
+    void keyboardPicks_data();
+    void keyboardPicks();
+    void mousePickFromOpenList();
+    void everyPickRewritesEveryField();
+    void typingIntoDisplayField();
+
+    void resetAfterEveryInputChanged();
+    void resetWithNothingPicked();
+    void resetKeepsClientNameAndPanels();
+    void resetTwiceEqualsOnce();
+
+    void faultGuardStopsHandler();
+
+private:
+    std::unique_ptr<PlannerForm> form_;
+};
+
+void TestPlannerForm::init()
+{
+    form_ = std::make_unique<PlannerForm>();
+}
+
+void TestPlannerForm::cleanup() { form_.reset(); }
+
+void TestPlannerForm::startUpState_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    const char *const rows[][2] = {
+        {"showAge", "40"},       {"showHeight", "147.3"}, {"showWeight", "54"},
+        {"showactivity", "1.3"}, {"showGender", "Male"},  {"bmi", "24.8"},
+        {"hbrdacal", "1657"},    {"owenrdacal", "1872"},  {"mifrdacal", "1645"},
+        {"whordacal", "1995"},   {"lastrdacal", "1342"},  {"hbrda", "6940"},
+        {"owenrda", "7837"},     {"mifrda", "6888"},      {"whorda", "8353"},
+        {"lastrda", "5620"},     {"hblose", "1157"},      {"owenlose", "1372"},
+        {"miflose", "1145"},     {"lastlose", "1207"},    {"wholose", "1495"},
+        {"hbgain", "2157"},      {"owengain", "2372"},    {"mifgain", "2145"},
+        {"lastgain", "1476"},    {"whogain", "2495"},     {"Text2", ""},
+        {"fatoilcho", "0"},      {"milkcho(0)", "0"},     {"kjtot", "0"},
+        {"caltot", "0"},         {"protper", "0"},        {"choper", "0"},
+        {"Text5", "Male Cal ="}, {"Text4", "There are similar formulas for other age groups"},
+    };
+    for (const auto &row : rows)
+        QTest::newRow(row[0]) << row[0] << row[1];
+}
+
+void TestPlannerForm::startUpState()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QCOMPARE(fieldText(*form_, field), text);
+}
+
+void TestPlannerForm::startUpSelections()
+{
+    QCOMPARE(combo(*form_, "ageCombo")->currentText(), QStringLiteral("40 yrs"));
+    QCOMPARE(combo(*form_, "htCombo")->currentText(), QStringLiteral("4-10 - 147cm"));
+    QCOMPARE(combo(*form_, "wtCombo")->currentText(), QStringLiteral("120lb - 54kg"));
+    QCOMPARE(combo(*form_, "activityCombo")->currentText(), QStringLiteral("1.3 normal"));
+    QCOMPARE(combo(*form_, "milkCombo")->currentText(), QStringLiteral("1%"));
+    QVERIFY(option(*form_, "sex(0)")->isChecked());
+    QVERIFY(!option(*form_, "sex(1)")->isChecked());
+    for (int group = 1; group <= 6; ++group)
+        for (int i = 0; i < 16; ++i)
+            QVERIFY(!option(*form_, QStringLiteral("Option%1(%2)").arg(group).arg(i))->isChecked());
+    verifyOutputsMatchCore(*form_);
+}
+
+void TestPlannerForm::showChangesNothing()
+{
+    const auto before = snapshot(*form_);
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    QCOMPARE(snapshot(*form_), before);
+    QCOMPARE(form_->windowTitle(), QStringLiteral("Nutrovo - Meal Planner"));
+}
+
+void TestPlannerForm::controlKinds_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("className");
+    const char *const rows[][2] = {
+        {"sex(0)", "QRadioButton"},       {"sex(1)", "QRadioButton"},
+        {"Option1(0)", "QRadioButton"},   {"Option6(15)", "QRadioButton"},
+        {"ageCombo", "QComboBox"},        {"htCombo", "QComboBox"},
+        {"wtCombo", "QComboBox"},         {"activityCombo", "QComboBox"},
+        {"milkCombo", "QComboBox"},       {"hbrdacal", "QLineEdit"},
+        {"milkprot(0)", "QLineEdit"},     {"Text2", "QLineEdit"},
+        {"printbutton", "QPushButton"},   {"ResetCmd", "QPushButton"},
+        {"hbFrame", "QGroupBox"},         {"sexframe", "QGroupBox"},
+        {"protframe", "QFrame"},          {"Label27", "QLabel"},
+        {"Label1(7)", "QLabel"},          {"Label9(1)", "QLabel"},
+        {"Label12(0)", "QLabel"},
+    };
+    for (const auto &row : rows)
+        QTest::newRow(row[0]) << row[0] << row[1];
+}
+
+void TestPlannerForm::controlKinds()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, className);
+    QWidget *widget = control(*form_, name);
+    QVERIFY2(widget->inherits(className.toLatin1()), widget->metaObject()->className());
+    if (auto *box = qobject_cast<QComboBox *>(widget))
+        QVERIFY(!box->isEditable());
+}
+
+void TestPlannerForm::objectNamesAreUnique()
+{
+    QSet<QString> seen;
+    for (const QObject *child : form_->findChildren<QObject *>()) {
+        const QString name = child->objectName();
+        // Qt names the inner parts of its list views "qt_..."; outside tools skip them.
+        if (name.isEmpty() || name.startsWith(u"qt_"))
+            continue;
+        QVERIFY2(!seen.contains(name), qPrintable(name));
+        seen.insert(name);
+    }
+    QVERIFY(seen.size() > 250);
+}
+
+void TestPlannerForm::servingsClickStoresIndex_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("fats button 15") << "Option5(15)" << "fatoilfat" << "75";
+    QTest::newRow("starch button 0") << "Option1(0)" << "starchcho" << "0";
+    QTest::newRow("starch button 3") << "Option1(3)" << "starchcho" << "45";
+    QTest::newRow("protein button 1") << "Option2(1)" << "protprot" << "7";
+    QTest::newRow("dairy button 1") << "Option3(1)" << "milkcho(0)" << "7.5";
+    QTest::newRow("fruit/veg button 1") << "Option4(1)" << "kjtot" << "268";
+    QTest::newRow("extras button 15") << "Option6(15)" << "extracho" << "225";
+}
+
+void TestPlannerForm::servingsClickStoresIndex()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    clickCentre(option(*form_, button));
+    QVERIFY(option(*form_, button)->isChecked());
+    QCOMPARE(fieldText(*form_, field), text);
+    verifyOutputsMatchCore(*form_);
+}
+
+void TestPlannerForm::rowsAreSeparateGroups()
+{
+    clickCentre(option(*form_, "Option2(4)"));
+    clickCentre(option(*form_, "Option1(7)"));
+    QVERIFY(option(*form_, "Option2(4)")->isChecked());
+    QVERIFY(option(*form_, "Option1(7)")->isChecked());
+    clickCentre(option(*form_, "Option1(3)"));
+    QVERIFY(!option(*form_, "Option1(7)")->isChecked());
+    QVERIFY(option(*form_, "Option2(4)")->isChecked());
+    QCOMPARE(form_->state().starchServ, std::int16_t(3));
+    QCOMPARE(form_->state().protServ, std::int16_t(4));
+}
+
+void TestPlannerForm::sexClick()
+{
+    clickCentre(option(*form_, "sex(1)"));
+    QCOMPARE(fieldText(*form_, "showGender"), QStringLiteral("Female"));
+    QVERIFY(!option(*form_, "sex(0)")->isChecked());
+    verifyOutputsMatchCore(*form_);
+    option(*form_, "sex(0)")->click();
+    QCOMPARE(fieldText(*form_, "showGender"), QStringLiteral("Male"));
+}
+
+void TestPlannerForm::keyboardPicks_data()
+{
+    QTest::addColumn<QString>("picker");
+    QTest::addColumn<QString>("keys"); // typed text, or one of <home> <end> <down> <up>
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<QString>("echoField");
+    QTest::addColumn<QString>("echo");
+    QTest::newRow("type 55 in age") << "ageCombo" << "55" << "55 yrs" << "showAge" << "55";
+    QTest::newRow("home in age") << "ageCombo" << "<home>" << "10 yrs" << "showAge" << "10";
+    QTest::newRow("end in age") << "ageCombo" << "<end>" << "100 yrs" << "showAge" << "100";
+    QTest::newRow("down in height") << "htCombo" << "<down>" << "4-11 - 150cm" << "showHeight" << "149.9";
+    QTest::newRow("end in height") << "htCombo" << "<end>" << "7 -11 - 241cm" << "showHeight" << "241.3";
+    QTest::newRow("up in weight") << "wtCombo" << "<up>" << "119lb - 54kg" << "showWeight" << "54";
+    QTest::newRow("end in weight") << "wtCombo" << "<end>" << "400lb - 182kg" << "showWeight" << "182";
+    QTest::newRow("home in weight") << "wtCombo" << "<home>" << "90lb - 41kg" << "showWeight" << "41";
+    QTest::newRow("up in activity") << "activityCombo" << "<up>" << "1.2 quiet" << "showactivity" << "1.2";
+    QTest::newRow("end in activity") << "activityCombo" << "<end>" << "1.6 XX active" << "showactivity" << "1.6";
+    QTest::newRow("end in milk") << "milkCombo" << "<end>" << "Homogenized" << "" << "";
+}
+
+void TestPlannerForm::keyboardPicks()
+{
+    QFETCH(QString, picker);
+    QFETCH(QString, keys);
+    QFETCH(QString, row);
+    QFETCH(QString, echoField);
+    QFETCH(QString, echo);
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    QComboBox *box = combo(*form_, picker.toLatin1());
+    box->setFocus();
+    const QMap<QString, Qt::Key> named = {{"<home>", Qt::Key_Home}, {"<end>", Qt::Key_End},
+                                          {"<down>", Qt::Key_Down}, {"<up>", Qt::Key_Up}};
+    if (named.contains(keys))
+        QTest::keyClick(box, named.value(keys));
+    else
+        QTest::keyClicks(box, keys);
+    QCOMPARE(box->currentText(), row);
+    if (!echoField.isEmpty())
+        QCOMPARE(fieldText(*form_, echoField), echo);
+    verifyOutputsMatchCore(*form_);
+}
+
+void TestPlannerForm::mousePickFromOpenList()
+{
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    QComboBox *box = combo(*form_, "milkCombo");
+    clickCentre(option(*form_, "Option3(2)"));
+    box->showPopup();
+    QAbstractItemView *list = box->view();
+    QVERIFY(QTest::qWaitForWindowExposed(list->window()));
+    const QRect item = list->visualRect(list->model()->index(4, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+    QTRY_COMPARE(box->currentText(), QStringLiteral("Homogenized"));
+    QCOMPARE(fieldText(*form_, "milkfat(0)"), QStringLiteral("8"));
+    verifyOutputsMatchCore(*form_);
+}
+
+// A pick that changes nothing the energy depends on still rewrites every
+// output: a field the user typed over is overwritten.
+void TestPlannerForm::everyPickRewritesEveryField()
+{
+    auto *bmi = control<QLineEdit>(*form_, "bmi");
+    auto *whogain = control<QLineEdit>(*form_, "whogain");
+    bmi->setText("typed");
+    whogain->setText("typed");
+    combo(*form_, "milkCombo")->setCurrentIndex(0);
+    QCOMPARE(bmi->text(), QStringLiteral("24.8"));
+    QCOMPARE(whogain->text(), QStringLiteral("2495"));
+}
+
+void TestPlannerForm::typingIntoDisplayField()
+{
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    auto *caltot = control<QLineEdit>(*form_, "caltot");
+    const auto before = snapshot(*form_);
+    const ConsultState stateBefore = form_->state();
+    caltot->setFocus();
+    QTest::keyClicks(caltot, "9999");
+    QCOMPARE(caltot->text(), QStringLiteral("09999"));
+    auto after = snapshot(*form_);
+    after.remove("caltot");
+    auto expected = before;
+    expected.remove("caltot");
+    QCOMPARE(after, expected);
+    QCOMPARE(form_->state(), stateBefore);
+
+    clickCentre(option(*form_, "Option4(1)"));
+    QCOMPARE(caltot->text(), QStringLiteral("64"));
+}
+
+void TestPlannerForm::resetAfterEveryInputChanged()
+{
+    const auto startUp = snapshot(*form_);
+    clickCentre(option(*form_, "sex(1)"));
+    combo(*form_, "ageCombo")->setCurrentIndex(5);
+    combo(*form_, "htCombo")->setCurrentIndex(40);
+    combo(*form_, "wtCombo")->setCurrentIndex(200);
+    combo(*form_, "activityCombo")->setCurrentIndex(4);
+    combo(*form_, "milkCombo")->setCurrentIndex(3);
+    for (int group = 1; group <= 6; ++group)
+        clickCentre(option(*form_, QStringLiteral("Option%1(%2)").arg(group).arg(group * 2)));
+    QVERIFY(snapshot(*form_) != startUp);
+
+    clickCentre(control(*form_, "ResetCmd"));
+    QCOMPARE(snapshot(*form_), startUp);
+    QCOMPARE(form_->state().ageYears, 40);
+    QCOMPARE(form_->state().heightCm, 147.3);
+    QCOMPARE(form_->state().weightKg, 54);
+    verifyOutputsMatchCore(*form_);
+}
+
+// Nothing changed since start-up: the pickers already show the default rows,
+// yet their handlers must run or the record defaults would remain.
+void TestPlannerForm::resetWithNothingPicked()
+{
+    const auto startUp = snapshot(*form_);
+    const ConsultState startState = form_->state();
+    clickCentre(control(*form_, "ResetCmd"));
+    QCOMPARE(snapshot(*form_), startUp);
+    QCOMPARE(form_->state(), startState);
+    QCOMPARE(fieldText(*form_, "showAge"), QStringLiteral("40"));
+    QCOMPARE(fieldText(*form_, "showHeight"), QStringLiteral("147.3"));
+    QCOMPARE(fieldText(*form_, "showWeight"), QStringLiteral("54"));
+}
+
+void TestPlannerForm::resetKeepsClientNameAndPanels()
+{
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    auto *name = control<QLineEdit>(*form_, "Text2");
+    name->setFocus();
+    QTest::keyClicks(name, "Mrs. O'Brien-Ngata");
+    clickCentre(option(*form_, "Option5(9)"));
+    clickCentre(control(*form_, "ResetCmd"));
+    QCOMPARE(name->text(), QStringLiteral("Mrs. O'Brien-Ngata"));
+    QVERIFY(!control(*form_, "hbFrame")->isVisible());
+    QVERIFY(!option(*form_, "Option5(9)")->isChecked());
+}
+
+void TestPlannerForm::resetTwiceEqualsOnce()
+{
+    combo(*form_, "wtCombo")->setCurrentIndex(7);
+    clickCentre(option(*form_, "Option6(4)"));
+    auto *reset = control<QPushButton>(*form_, "ResetCmd");
+    reset->click();
+    const auto once = snapshot(*form_);
+    reset->click();
+    QCOMPARE(snapshot(*form_), once);
+}
+
+void TestPlannerForm::faultGuardStopsHandler()
+{
+    QString reported;
+    const auto previous = ui::setFaultReporter([&](const std::string &what) { reported = QString::fromStdString(what); });
+    bool ranPastFault = false;
+    ui::runGuarded([&] {
+        checkedMul<std::int16_t>(300, 300);
+        ranPastFault = true;
+    });
+    ui::setFaultReporter(previous);
+    QVERIFY(!ranPastFault);
+    QCOMPARE(reported, QStringLiteral("Overflow"));
+}
+
+QTEST_MAIN(TestPlannerForm)
+#include "tst_plannerform.moc"
