@@ -1,0 +1,289 @@
+#!/usr/bin/env bash
+# The program as a dietitian gets it: builds the Debian package, validates its
+# desktop entry and AppStream metadata, installs it with apt, starts the
+# installed program on a virtual X server until its window shows a painted
+# frame, and purges it again. The installed packages are compared before and
+# after, so the machine is left as it was found, also when a step fails.
+set -euo pipefail
+source "$(dirname "$0")/../common.sh"
+
+APP_ID=org.nutrovo.MealPlanner
+WINDOW_TITLE="Nutrovo - Meal Planner"
+BUILD_DIR="$NUTROVO_ROOT/build-package"
+DEB_DIR="$BUILD_DIR/deb"
+# Everything the package puts on the machine, relative to /.
+SHIPPED_FILES=(
+    usr/bin/nutrovo
+    "usr/share/applications/$APP_ID.desktop"
+    "usr/share/icons/hicolor/48x48/apps/$APP_ID.png"
+    "usr/share/icons/hicolor/scalable/apps/$APP_ID.svg"
+    "usr/share/metainfo/$APP_ID.metainfo.xml"
+)
+# A window that was mapped but never painted is one flat colour; the form has
+# text, pictures and anti-aliased edges in hundreds.
+MIN_PAINTED_COLOURS=16
+WINDOW_WAIT_SECONDS=30
+
+WORK=$(mktemp -d)
+export DEBIAN_FRONTEND=noninteractive
+# One collation for sort, comm and diff of package lists.
+export LC_ALL=C
+passed=0
+installed_by_us=false
+xvfb_pid=""
+app_pid=""
+
+ok() {
+    passed=$((passed + 1))
+    echo "ok   $*"
+}
+
+fail() {
+    echo "FAIL $*" >&2
+    echo "package: $passed passed, 1 failed" >&2
+    exit 1
+}
+
+stage_packages() {
+    grep -v '^\s*#' "$NUTROVO_ROOT/scripts/test.d/package.packages" | tr -s ' \t' '\n' | grep -v '^$'
+}
+
+installed_packages() {
+    dpkg-query -W -f='${db:Status-Status} ${Package}:${Architecture} ${Version}\n' |
+        awk '$1 == "installed" { print $2, $3 }' | sort
+}
+
+# The value of KEY in a CMake cache entry "KEY:TYPE=value".
+cache_value() {
+    sed -n "s/^$1:[A-Z]*=//p" "$BUILD_DIR/CMakeCache.txt"
+}
+
+stop_process() {
+    local pid=$1
+    [ -n "$pid" ] || return 0
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+}
+
+# Packages that apt added for the install, recorded right after it so that
+# whatever else gets installed meanwhile is left alone.
+record_added_packages() {
+    comm -13 "$WORK/before.txt" <(installed_packages) | awk '{ print $1 }' |
+        { grep -v '^nutrovo:' || true; } >"$WORK/added.txt"
+}
+
+# Purges the package and whatever apt pulled in for it, nothing else.
+remove_package() {
+    local added=()
+    [ -f "$WORK/added.txt" ] || record_added_packages
+    mapfile -t added <"$WORK/added.txt"
+    apt-get purge -y -qq nutrovo "${added[@]}" >"$WORK/purge.log" 2>&1 || {
+        cat "$WORK/purge.log" >&2
+        return 1
+    }
+    installed_by_us=false
+}
+
+cleanup() {
+    stop_process "$app_pid"
+    stop_process "$xvfb_pid"
+    if $installed_by_us; then
+        echo "Removing the package after a failed step ..." >&2
+        remove_package || echo "Could not purge nutrovo; remove it with: apt-get purge nutrovo" >&2
+    fi
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+build_package() {
+    build_into "$BUILD_DIR" -DBUILD_TESTING=OFF >"$WORK/build.log" 2>&1 || {
+        cat "$WORK/build.log" >&2
+        fail "build into $BUILD_DIR"
+    }
+    rm -rf "$DEB_DIR"
+    cpack -G DEB --config "$BUILD_DIR/CPackConfig.cmake" -B "$DEB_DIR" >"$WORK/cpack.log" 2>&1 || {
+        cat "$WORK/cpack.log" >&2
+        fail "cpack -G DEB"
+    }
+    DEB=$(find "$DEB_DIR" -maxdepth 1 -name 'nutrovo_*.deb')
+    [ -n "$DEB" ] && [ "$(wc -l <<<"$DEB")" -eq 1 ] || fail "exactly one nutrovo_*.deb in $DEB_DIR"
+    ok "built $(basename "$DEB")"
+}
+
+# Each line of the first file list is a path; both must hold the same paths.
+same_file_list() {
+    diff <(printf '%s\n' "${SHIPPED_FILES[@]}" | sort) <(sort "$1")
+}
+
+check_install_tree() {
+    local root="$WORK/root"
+    DESTDIR="$root" cmake --install "$BUILD_DIR" --prefix /usr >"$WORK/install.log" 2>&1 || {
+        cat "$WORK/install.log" >&2
+        fail "cmake --install into a staging folder"
+    }
+    (cd "$root" && find . -type f | sed 's|^\./||') >"$WORK/staged.txt"
+    same_file_list "$WORK/staged.txt" || fail "cmake --install puts exactly the freedesktop files under the prefix"
+    ok "cmake --install puts the program, desktop entry, icons and metadata under the prefix"
+
+    desktop-file-validate "$root/usr/share/applications/$APP_ID.desktop" || fail "desktop-file-validate"
+    ok "desktop-file-validate"
+    appstreamcli validate --no-net "$root/usr/share/metainfo/$APP_ID.metainfo.xml" >"$WORK/appstream.log" 2>&1 || {
+        cat "$WORK/appstream.log" >&2
+        fail "appstreamcli validate --no-net"
+    }
+    ok "appstreamcli validate --no-net"
+
+    file -b "$root/usr/share/icons/hicolor/48x48/apps/$APP_ID.png" | grep -q '^PNG image data, 48 x 48,' ||
+        fail "the hicolor 48x48 icon is a 48 x 48 PNG"
+    file -b "$root/usr/share/icons/hicolor/scalable/apps/$APP_ID.svg" | grep -q 'SVG' ||
+        fail "the hicolor scalable icon is an SVG"
+    ok "icons: 48 x 48 PNG and scalable SVG"
+
+    check_identity "$root"
+}
+
+# Name, version and summary are set once in CMake; the entry, the metadata and
+# the package must all carry them, and must agree on the application id.
+check_identity() {
+    local root=$1 version summary desktop metainfo
+    version=$(cache_value CMAKE_PROJECT_VERSION)
+    summary=$(cache_value CMAKE_PROJECT_DESCRIPTION)
+    desktop="$root/usr/share/applications/$APP_ID.desktop"
+    metainfo="$root/usr/share/metainfo/$APP_ID.metainfo.xml"
+    [ -n "$version" ] && [ -n "$summary" ] || fail "project version and description in the CMake cache"
+
+    grep -qxF "Comment=$summary" "$desktop" || fail "desktop entry Comment is the project description"
+    grep -qxF "Icon=$APP_ID" "$desktop" || fail "desktop entry Icon is $APP_ID"
+    grep -qxF "Exec=nutrovo" "$desktop" || fail "desktop entry starts nutrovo"
+    grep -qF "<id>$APP_ID</id>" "$metainfo" || fail "metadata id is $APP_ID"
+    grep -qF "<launchable type=\"desktop-id\">$APP_ID.desktop</launchable>" "$metainfo" ||
+        fail "metadata launches $APP_ID.desktop"
+    grep -qF "<summary>$summary</summary>" "$metainfo" || fail "metadata summary is the project description"
+    grep -qF "<release version=\"$version\"" "$metainfo" || fail "metadata release is $version"
+    grep -qE '<image[^>]*>https://[^<]+/docs/screenshot\.png</image>' "$metainfo" ||
+        fail "metadata references docs/screenshot.png by URL"
+
+    [ "$(dpkg-deb -f "$DEB" Package)" = nutrovo ] || fail "package name is nutrovo"
+    [ "$(dpkg-deb -f "$DEB" Version)" = "$version" ] || fail "package version is $version"
+    [ "$(dpkg-deb -f "$DEB" Description | head -n 1)" = "$summary" ] ||
+        fail "package summary is the project description"
+    ok "name, version $version and description agree in entry, metadata and package"
+
+    dpkg-deb -c "$DEB" | awk '$1 !~ /^d/ { sub(/^\.\//, "", $6); print $6 }' >"$WORK/packaged.txt"
+    same_file_list "$WORK/packaged.txt" || fail "the package holds the files cmake --install puts under the prefix"
+    dpkg-deb -f "$DEB" Depends | grep -q 'libqt6widgets6' ||
+        fail "Depends names the Qt libraries the program links (dpkg-shlibdeps)"
+    ok "package holds the installed files; Depends comes from the linked libraries"
+}
+
+install_package() {
+    installed_packages >"$WORK/before.txt"
+    grep -q '^nutrovo:' "$WORK/before.txt" &&
+        fail "nutrovo is installed already; purge it first (apt-get purge nutrovo) so the test can restore the machine"
+    installed_by_us=true
+    apt-get install -y -qq --no-install-recommends "$DEB" >"$WORK/apt.log" 2>&1 || {
+        cat "$WORK/apt.log" >&2
+        fail "apt-get install $DEB"
+    }
+    record_added_packages
+    local path
+    for path in "${SHIPPED_FILES[@]}"; do
+        [ -f "/$path" ] || fail "/$path installed"
+    done
+    local added_list
+    added_list=$(paste -sd " " "$WORK/added.txt")
+    ok "apt-get install ./$(basename "$DEB") (pulled in: ${added_list:-nothing})"
+}
+
+start_virtual_display() {
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.log" &
+    xvfb_pid=$!
+    local tries=0
+    until [ -s "$WORK/display" ]; do
+        kill -0 "$xvfb_pid" 2>/dev/null || { cat "$WORK/xvfb.log" >&2; fail "Xvfb starts"; }
+        tries=$((tries + 1))
+        [ "$tries" -le 100 ] || fail "Xvfb reports its display within 10 s"
+        sleep 0.1
+    done
+    DISPLAY_NAME=":$(head -n 1 "$WORK/display")"
+}
+
+# Number of distinct colours in the window's current contents, 0 if unreadable.
+window_colours() {
+    import -display "$DISPLAY_NAME" -window "$1" "$WORK/frame.png" 2>/dev/null &&
+        identify -format '%k' "$WORK/frame.png" 2>/dev/null || echo 0
+}
+
+# Starts the installed program from a neutral folder with a clean environment
+# and waits until its viewable window holds a painted frame.
+check_first_frame() {
+    start_virtual_display
+    mkdir -p "$WORK/home" "$WORK/runtime"
+    chmod 700 "$WORK/runtime"
+    (cd "$WORK/home" && exec env -i HOME="$WORK/home" XDG_RUNTIME_DIR="$WORK/runtime" \
+        PATH=/usr/bin:/bin LC_ALL=C.UTF-8 DISPLAY="$DISPLAY_NAME" QT_QPA_PLATFORM=xcb \
+        /usr/bin/nutrovo) 2>"$WORK/app.log" &
+    app_pid=$!
+
+    local deadline=$((SECONDS + WINDOW_WAIT_SECONDS)) window="" colours=0
+    while [ "$SECONDS" -lt "$deadline" ]; do
+        kill -0 "$app_pid" 2>/dev/null || { cat "$WORK/app.log" >&2; fail "installed nutrovo keeps running"; }
+        if xwininfo -display "$DISPLAY_NAME" -name "$WINDOW_TITLE" >"$WORK/xwininfo.txt" 2>/dev/null &&
+            grep -q 'Map State: IsViewable' "$WORK/xwininfo.txt"; then
+            window=$(awk '/Window id:/ { print $4; exit }' "$WORK/xwininfo.txt")
+            colours=$(window_colours "$window")
+            [ "$colours" -ge "$MIN_PAINTED_COLOURS" ] && break
+        fi
+        sleep 0.2
+    done
+    [ -n "$window" ] || fail "window \"$WINDOW_TITLE\" is viewable within $WINDOW_WAIT_SECONDS s"
+    [ "$colours" -ge "$MIN_PAINTED_COLOURS" ] ||
+        fail "window shows a painted frame within $WINDOW_WAIT_SECONDS s ($colours colours)"
+    cp "$WORK/frame.png" "$BUILD_DIR/first-frame.png"
+    ok "installed /usr/bin/nutrovo shows \"$WINDOW_TITLE\" with a painted frame ($colours colours)"
+    echo "     the frame is kept in $BUILD_DIR/first-frame.png"
+    if [ -s "$WORK/app.log" ]; then
+        echo "     its messages:" && sed 's/^/     | /' "$WORK/app.log"
+    fi
+    stop_process "$app_pid" && app_pid=""
+    stop_process "$xvfb_pid" && xvfb_pid=""
+}
+
+check_removed() {
+    remove_package || fail "apt-get purge nutrovo"
+    local status path
+    status=$(dpkg-query -W -f='${db:Status-Status}' nutrovo 2>/dev/null || true)
+    [ -z "$status" ] || [ "$status" = not-installed ] || fail "dpkg knows nutrovo no more (status: $status)"
+    for path in "${SHIPPED_FILES[@]}"; do
+        [ ! -e "/$path" ] || fail "/$path removed"
+    done
+    comm -23 "$WORK/before.txt" <(installed_packages) >"$WORK/lost.txt"
+    [ ! -s "$WORK/lost.txt" ] || {
+        cat "$WORK/lost.txt" >&2
+        fail "packages installed before are all still there, unchanged"
+    }
+    local added
+    while read -r added; do
+        ! dpkg-query -W -f='${db:Status-Status}' "$added" 2>/dev/null | grep -qx installed ||
+            fail "$added, pulled in for nutrovo, is removed again"
+    done <"$WORK/added.txt"
+    ok "apt-get purge nutrovo leaves the installed packages as they were"
+}
+
+report_package() {
+    local bytes
+    bytes=$(stat -c %s "$DEB")
+    echo "     package: $DEB"
+    echo "     size: $bytes bytes ($((bytes / 1024)) KiB), installed $(dpkg-deb -f "$DEB" Installed-Size) KiB"
+    echo "     Depends: $(dpkg-deb -f "$DEB" Depends)"
+}
+
+mapfile -t own_packages < <(stage_packages)
+ensure_packages "${BUILD_PACKAGES[@]}" "${own_packages[@]}"
+build_package
+check_install_tree
+report_package
+install_package
+check_first_frame
+check_removed
+echo "package: $passed passed, 0 failed"
