@@ -3,6 +3,7 @@
 #include "consult/WindowLayout.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QWidget>
 
 namespace nutrovo::ui {
@@ -17,6 +18,17 @@ HelpPanels::HelpPanels(const QHash<QString, QWidget *> &controls)
         trigger->installEventFilter(this);
     }
 }
+
+namespace {
+
+// Space held on a focused help picture works like a held mouse button.
+bool isSpace(const QEvent *event)
+{
+    const auto *key = static_cast<const QKeyEvent *>(event);
+    return key->key() == Qt::Key_Space && !key->isAutoRepeat();
+}
+
+} // namespace
 
 bool HelpPanels::eventFilter(QObject *watched, QEvent *event)
 {
@@ -34,6 +46,25 @@ bool HelpPanels::eventFilter(QObject *watched, QEvent *event)
         // even when the pointer has left it meanwhile.
         panel->hide();
         return true;
+    case QEvent::KeyPress:
+        if (!isSpace(event))
+            return false;
+        heldByKey_ = panel;
+        panel->show();
+        return true;
+    case QEvent::KeyRelease:
+        if (!isSpace(event))
+            return false;
+        heldByKey_ = nullptr;
+        panel->hide();
+        return true;
+    case QEvent::FocusOut:
+        // Once the focus has moved on, the Space release goes elsewhere.
+        if (heldByKey_ == panel) {
+            heldByKey_ = nullptr;
+            panel->hide();
+        }
+        return false;
     default:
         return false;
     }

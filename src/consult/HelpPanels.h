@@ -20,6 +20,7 @@ protected:
 
 private:
     QHash<QObject *, QWidget *> panelOf_;
+    QWidget *heldByKey_ = nullptr; // panel held open with Space, if any
 };
 
 } // namespace nutrovo::ui

@@ -1,6 +1,8 @@
 #include "consult/PictureBox.h"
 
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 namespace nutrovo::ui {
 
@@ -14,6 +16,12 @@ void PictureBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     renderer_.render(&painter, QRectF(QPointF(0, 0), imageSize_));
+    if (hasFocus()) {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = QRect(QPoint(0, 0), imageSize_).adjusted(-1, -1, 1, 1) & rect();
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
 }
 
 } // namespace nutrovo::ui

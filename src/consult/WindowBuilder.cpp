@@ -5,6 +5,7 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -41,14 +42,23 @@ QStringList familiesFor(layout::Family family)
     return {};
 }
 
+// The original sans face is a narrow one; its wider metric stand-in is
+// condensed to the original's widths so that every caption and formula still
+// fits on its line.
+constexpr int sansStandInStretch = 92;
+
 QFont fontFor(const layout::Font &spec)
 {
+    const QStringList families = familiesFor(spec.family);
     QFont font;
-    font.setFamilies(familiesFor(spec.family));
+    font.setFamilies(families);
     font.setStyleHint(spec.family == layout::Family::Serif ? QFont::Serif : QFont::SansSerif);
     font.setPointSizeF(spec.points);
     font.setBold(spec.bold);
     font.setItalic(spec.italic);
+    static const bool originalSansPresent = QFontDatabase::hasFamily(familiesFor(layout::Family::Sans).first());
+    if (spec.family == layout::Family::Sans && !originalSansPresent)
+        font.setStretch(sansStandInStretch);
     return font;
 }
 
@@ -86,14 +96,15 @@ QColor resolve(layout::Colour colour, const QPalette &system, QPalette::ColorRol
 }
 
 // Background and text colours; labels and frames default to white with the
-// system's button-text colour, the rest to the system colours.
+// system's button-text colour, the rest to the system colours. Each kind of
+// widget paints from its own palette roles (a button's background is Button,
+// a text field's Base), so the roles are the widget's own.
 void applyColours(QWidget &widget, const Control &c)
 {
     const QPalette system = widget.palette();
     QPalette palette = system;
-    const bool textField = c.kind == Kind::TextField;
-    const QPalette::ColorRole backRole = textField ? QPalette::Base : QPalette::Window;
-    const QPalette::ColorRole textRole = textField ? QPalette::Text : QPalette::WindowText;
+    const QPalette::ColorRole backRole = widget.backgroundRole();
+    const QPalette::ColorRole textRole = widget.foregroundRole();
 
     QColor back = resolve(c.look.background, system, backRole);
     if (c.look.background == layout::KindDefault && hasWhiteDefault(c.kind))
@@ -106,12 +117,7 @@ void applyColours(QWidget &widget, const Control &c)
 
     palette.setColor(backRole, back);
     palette.setColor(textRole, text);
-    if (c.kind == Kind::FixedText) {
-        palette.setColor(QPalette::Base, back);
-        palette.setColor(QPalette::Text, text);
-    }
-    if (c.kind == Kind::PushButton && c.look.background != layout::KindDefault)
-        palette.setColor(QPalette::Button, back);
+    palette.setColor(QPalette::Window, back); // what a frame's children inherit
     widget.setPalette(palette);
     const bool paintsOwnBackground = c.kind == Kind::TextField || c.kind == Kind::DropDown ||
                                      c.kind == Kind::PushButton;
@@ -140,11 +146,18 @@ QWidget *createTextField(const Control &c, const QString &text, QWidget *parent)
     return field;
 }
 
+// Help pictures take the focus so that the formula can be held open from the
+// keyboard too; the apple is decoration.
 QWidget *createPicture(const Control &c, QWidget *parent)
 {
-    if (c.name == "apple")
-        return new PictureBox(QStringLiteral(":/nutrovo/apple.svg"), QSize(29, 33), parent);
-    return new PictureBox(QStringLiteral(":/nutrovo/help.svg"), QSize(20, 20), parent);
+    if (c.look.image == layout::Image::Apple) {
+        auto *apple = new PictureBox(QStringLiteral(":/nutrovo/apple.svg"), QSize(29, 33), parent);
+        apple->setFocusPolicy(Qt::NoFocus);
+        return apple;
+    }
+    auto *help = new PictureBox(QStringLiteral(":/nutrovo/help.svg"), QSize(20, 20), parent);
+    help->setFocusPolicy(Qt::StrongFocus);
+    return help;
 }
 
 QWidget *createFrame(const Control &c, const QString &text, QWidget *parent)
@@ -194,10 +207,13 @@ void place(QWidget &widget, const Control &c, int memberIndex)
     widget.setGeometry(px(left), px(c.top), px(c.width), px(c.height));
 }
 
-// Labels lie under everything; panels over everything.
+// Labels lie under everything, a later label over an earlier one; panels
+// over everything.
 void applyStacking(const BuiltWindow &built)
 {
-    for (const Control &c : layout::windowControls()) {
+    const auto controls = layout::windowControls();
+    for (auto it = controls.rbegin(); it != controls.rend(); ++it) {
+        const Control &c = *it;
         if (c.kind != Kind::Label)
             continue;
         const int members = c.count > 0 ? c.count : 1;

@@ -32,7 +32,7 @@ constexpr Look heading{.font = sans12, .align = Align::Center};
 constexpr Look redBoldCentred{.font = sansBold, .align = Align::Center, .text = Red};
 constexpr Look redBoldRight{.font = sansBold, .align = Align::Right, .text = Red};
 constexpr Look bigRight{.font = sans12, .align = Align::Right};
-constexpr Look helpPicture{.background = SystemWindow};
+constexpr Look helpPicture{.background = SystemWindow, .image = Image::Help};
 
 constexpr Look rowLabel(Colour c) { return {.align = Align::Center, .background = c}; }
 constexpr Look servingsButton(Colour c) { return {.font = sans825, .background = c}; }
@@ -51,7 +51,7 @@ constexpr std::array controls = {
             {.font = comic24, .align = Align::Center, .text = Red}},
     Control{"Label49", K::Label, "", 2640, 720, 6135, 375, "and meal pattern",
             {.font = comic1425, .align = Align::Center, .text = Red}},
-    Control{"apple", K::Picture, "", 9120, 120, 495, 615, "", {.background = White}},
+    Control{"apple", K::Picture, "", 9120, 120, 495, 615, "", {.background = White, .image = Image::Apple}},
     Control{"Label4", K::Label, "", 9600, 120, 1575, 375, "Pellacott", {.font = serifItalic135}},
     Control{"Label5", K::Label, "", 9720, 480, 1335, 255, "Dietitian P. Dt.",
             {.font = serif975, .align = Align::Right}},
@@ -250,7 +250,7 @@ constexpr std::array controls = {
             "There are similar formulas for other age groups"},
 };
 
-constexpr std::array<std::string_view, 84> focusOrder = {
+constexpr auto focusOrder = std::to_array<std::string_view>({
     "protprot", "protfat", "protcho", "starchprot", "starchfat", "starchcho", "prottot", "Text2",
     "fattot", "chotot", "milkprot(0)", "milkfat(0)", "milkcho(0)", "fruitvegprot", "fruitvegfat",
     "fruitvegcho", "fatoilprot", "fatoilfat", "fatoilcho", "extraprot", "extrafat", "extracho",
@@ -262,7 +262,7 @@ constexpr std::array<std::string_view, 84> focusOrder = {
     "mifhelp", "lasthelp", "apple", "whohelp", "whordacal", "whogain", "wholose", "whorda",
     "printbutton", "sex", "Option1", "Option6", "Option5", "Option2", "milkCombo", "Option3",
     "Option4", "Text5", "Text1", "Text3", "ResetCmd", "Text4",
-};
+});
 
 constexpr std::array triggers = {
     HelpTrigger{"hbhelp", "hbFrame"},   HelpTrigger{"Label27", "hbFrame"},

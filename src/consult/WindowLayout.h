@@ -43,12 +43,16 @@ inline constexpr Colour White = 0xFFFFFF;
 inline constexpr Colour Red = 0xFF0000;
 inline constexpr Colour Black = 0x000000;
 
+// Pictures: the image drawn at the picture's top-left corner.
+enum class Image : std::uint8_t { None, Apple, Help };
+
 struct Look {
     Font font{};
     Align align = Align::Left;
     Colour text = KindDefault;
     Colour background = KindDefault;
     bool flat = false; // panels: flat look instead of the usual frame border
+    Image image = Image::None;
 };
 
 struct Control {

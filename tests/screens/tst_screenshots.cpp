@@ -1,0 +1,121 @@
+// The window as a user sees it on a real X server: PNGs of the start-up
+// window and of every formula panel held open, checked pixel by pixel where a
+// fault would show (colours of the rows, a panel over the grid, sharp art).
+#include "WindowProbe.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QtTest>
+
+#include <memory>
+
+using namespace nutrovo;
+using namespace nutrovo::test;
+
+class TestScreenshots : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void startUpWindow();
+    void panelsHeldOpen_data();
+    void panelsHeldOpen();
+
+private:
+    QImage grab() const;
+    QString pathFor(const QString &name) const;
+    QColor pixelAt(const QImage &image, const QWidget *w, QPoint offset) const;
+
+    std::unique_ptr<PlannerForm> form_;
+    QDir folder_;
+    qreal scale_ = 1;
+};
+
+void TestScreenshots::initTestCase()
+{
+    QVERIFY2(QGuiApplication::platformName() == u"xcb", "run under a real X server (with-xvfb.sh)");
+    folder_ = QDir(qEnvironmentVariable("NUTROVO_SCREENSHOTS", QDir::currentPath()));
+    QVERIFY(folder_.mkpath("."));
+    form_ = std::make_unique<PlannerForm>();
+    form_->move(0, 0);
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    scale_ = form_->devicePixelRatioF();
+    QTest::qWait(200); // let the X server finish drawing the first frame
+}
+
+// The window's pixels as the X server holds them.
+QImage TestScreenshots::grab() const
+{
+    QCoreApplication::processEvents();
+    QTest::qWait(50);
+    return form_->screen()->grabWindow(form_->winId()).toImage();
+}
+
+QString TestScreenshots::pathFor(const QString &name) const
+{
+    const QString suffix = scale_ == 1 ? QString() : QStringLiteral("@%1x").arg(scale_);
+    return folder_.filePath(name + suffix + ".png");
+}
+
+QColor TestScreenshots::pixelAt(const QImage &image, const QWidget *w, QPoint offset) const
+{
+    const QPoint p = w->mapTo(form_.get(), offset) * scale_;
+    return image.pixelColor(p);
+}
+
+void TestScreenshots::startUpWindow()
+{
+    const QImage image = grab();
+    QCOMPARE(image.size(), form_->size() * scale_);
+    QVERIFY(image.save(pathFor("startup")));
+    // Row labels and buttons on their group's colour; the sheet white.
+    QCOMPARE(pixelAt(image, control(*form_, "Label7"), {2, 20}), QColor(252, 88, 113));
+    QCOMPARE(pixelAt(image, control(*form_, "Label13"), {2, 20}), QColor(45, 184, 29));
+    QCOMPARE(pixelAt(image, control(*form_, "Option3(15)"), {22, 2}), QColor(122, 191, 254));
+    QCOMPARE(image.pixelColor(QPoint(750, 640) * scale_), QColor(Qt::white));
+    // Red heading text somewhere in "Energy Assessment".
+    bool red = false;
+    const QRect heading(control(*form_, "Label2")->geometry().topLeft() * scale_,
+                        control(*form_, "Label2")->size() * scale_);
+    for (int y = heading.top(); y < heading.bottom() && !red; ++y)
+        for (int x = heading.left(); x < heading.right() && !red; ++x)
+            red = image.pixelColor(x, y) == QColor(255, 0, 0);
+    QVERIFY(red);
+}
+
+void TestScreenshots::panelsHeldOpen_data()
+{
+    QTest::addColumn<QString>("trigger");
+    QTest::addColumn<QString>("panel");
+    QTest::newRow("Harris-Benedict") << "hbhelp" << "hbFrame";
+    QTest::newRow("Owen") << "owenhelp" << "owenFrame";
+    QTest::newRow("Mifflin") << "mifhelp" << "mifFrame";
+    QTest::newRow("rule of thumb") << "lasthelp" << "lastFrame";
+    QTest::newRow("WHO") << "whohelp" << "whoFrame";
+}
+
+void TestScreenshots::panelsHeldOpen()
+{
+    QFETCH(QString, trigger);
+    QFETCH(QString, panel);
+    QWidget *help = control(*form_, trigger);
+    QWidget *box = control(*form_, panel);
+    // The lower part of a protein button, which the panel covers: coloured
+    // before, the panel's background while it is held, coloured again after.
+    QWidget *covered = control(*form_, "Option2(8)");
+    const QPoint underPanel(22, 20);
+    QCOMPARE(pixelAt(grab(), covered, underPanel), QColor(252, 88, 113));
+
+    QTest::mousePress(help, Qt::LeftButton, {}, QPoint(10, 10));
+    QTRY_VERIFY(box->isVisible());
+    const QImage held = grab();
+    QVERIFY(held.save(pathFor("panel-" + panel)));
+    QCOMPARE(pixelAt(held, covered, underPanel), box->palette().color(QPalette::Window));
+    QTest::mouseRelease(help, Qt::LeftButton, {}, QPoint(10, 10));
+    QTRY_VERIFY(!box->isVisible());
+    QCOMPARE(pixelAt(grab(), covered, underPanel), QColor(252, 88, 113));
+}
+
+QTEST_MAIN(TestScreenshots)
+#include "tst_screenshots.moc"
