@@ -47,17 +47,17 @@ QStringList familiesFor(layout::Family family)
 // fits on its line.
 constexpr int sansStandInStretch = 92;
 
-QFont fontFor(const layout::Font &spec)
+QFont fontFor(const layout::Font &wanted)
 {
-    const QStringList families = familiesFor(spec.family);
+    const QStringList families = familiesFor(wanted.family);
     QFont font;
     font.setFamilies(families);
-    font.setStyleHint(spec.family == layout::Family::Serif ? QFont::Serif : QFont::SansSerif);
-    font.setPointSizeF(spec.points);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
+    font.setStyleHint(wanted.family == layout::Family::Serif ? QFont::Serif : QFont::SansSerif);
+    font.setPointSizeF(wanted.points);
+    font.setBold(wanted.bold);
+    font.setItalic(wanted.italic);
     static const bool originalSansPresent = QFontDatabase::hasFamily(familiesFor(layout::Family::Sans).first());
-    if (spec.family == layout::Family::Sans && !originalSansPresent)
+    if (wanted.family == layout::Family::Sans && !originalSansPresent)
         font.setStretch(sansStandInStretch);
     return font;
 }
