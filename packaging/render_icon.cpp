@@ -1,6 +1,6 @@
 // Renders the vector window icon to a square PNG for icon themes that want a
 // fixed-size bitmap next to the scalable one. Usage: render_icon IN.svg SIZE OUT.png
-#include <QGuiApplication>
+// Painting into a QImage needs no display, so no application object is made.
 #include <QImage>
 #include <QPainter>
 #include <QString>
@@ -24,10 +24,6 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "usage: render_icon IN.svg SIZE OUT.png\n");
         return 2;
     }
-    // The build machine may have no display; the raster engine needs none.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-
     const QString input = QString::fromLocal8Bit(argv[1]);
     const QString sizeText = QString::fromLocal8Bit(argv[2]);
     const QString output = QString::fromLocal8Bit(argv[3]);
