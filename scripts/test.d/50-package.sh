@@ -94,6 +94,8 @@ cleanup() {
     rm -rf "$WORK"
 }
 trap cleanup EXIT
+# An interrupted run still removes what it installed.
+trap 'exit 130' INT TERM
 
 build_package() {
     build_into "$BUILD_DIR" -DBUILD_TESTING=OFF >"$WORK/build.log" 2>&1 || {
