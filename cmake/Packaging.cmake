@@ -9,6 +9,10 @@ include(GNUInstallDirs)
 
 # Reverse-DNS id shared by the desktop entry, the icon name and the metadata.
 set(NUTROVO_APP_ID "org.nutrovo.MealPlanner")
+# The running program names itself by the same id, so that a Wayland desktop
+# matches its window to the desktop entry and icon.
+target_compile_definitions(nutrovo PRIVATE NUTROVO_APP_ID="${NUTROVO_APP_ID}"
+    NUTROVO_VERSION="${PROJECT_VERSION}")
 # Menu name: the project name as a person writes it ("nutrovo" -> "Nutrovo").
 string(SUBSTRING "${PROJECT_NAME}" 0 1 _nutrovo_initial)
 string(SUBSTRING "${PROJECT_NAME}" 1 -1 _nutrovo_rest)
