@@ -3,6 +3,7 @@
 #include "consult/Display.h"
 #include "consult/FaultGuard.h"
 #include "consult/FieldWriter.h"
+#include "consult/FormPrinter.h"
 #include "consult/HelpPanels.h"
 #include "consult/Recalculate.h"
 #include "consult/WindowBuilder.h"
@@ -131,6 +132,10 @@ void PlannerForm::connectHandlers()
         ui_->built.controls.value(QStringLiteral("ResetCmd")));
     connect(reset, &QAbstractButton::clicked, this,
             [this] { ui::runGuarded([this] { ResetCmd_Click(); }); });
+    // Not guarded: printing traps its own failures and never ends the program.
+    const auto *printButton = qobject_cast<QAbstractButton *>(
+        ui_->built.controls.value(QStringLiteral("printbutton")));
+    connect(printButton, &QAbstractButton::clicked, this, [this] { printbutton_Click(); });
 }
 
 void PlannerForm::Recalculate()
@@ -248,6 +253,13 @@ void PlannerForm::ResetCmd_Click()
     clearServingsButtons();
     storeDefaultsAndSelect();
     Recalculate();
+}
+
+// One failed print, one message; the window stays exactly as it was.
+void PlannerForm::printbutton_Click()
+{
+    if (!print::printWindow(*this).printed())
+        print::tellPrintFailed(this);
 }
 
 } // namespace nutrovo

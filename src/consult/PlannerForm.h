@@ -52,6 +52,7 @@ private:
     void wtCombo_Click(std::int16_t row);
     void activityCombo_Click(std::int16_t row);
     void ResetCmd_Click();
+    void printbutton_Click();
 
     // Start-up and reset: store and echo the record defaults, then select the
     // default button and rows, each selection running its handler.

@@ -6,7 +6,6 @@
 #include <QByteArray>
 #include <QSizeF>
 #include <QString>
-
 #include <memory>
 
 namespace nutrovo::print {

@@ -12,9 +12,10 @@
 #   stop-daemon STATE_DIR               stop cupsd, keep its configuration
 #   no-default STATE_DIR                queue present, but no default destination
 #   no-printer STATE_DIR                no queue at all
+#   refuse-jobs STATE_DIR               the queue refuses the caller's jobs
 #   refuse-documents STATE_DIR          restart cupsd refusing request bodies
 #                                       over 1 KB: jobs are created, documents refused
-#   restore STATE_DIR                   running, queue enabled, accepting, default
+#   restore STATE_DIR                   running, queue enabled, accepting, on A4, default
 #
 # Clients reach it with CUPS_SERVER=STATE_DIR/cups.sock. Needs root: cups-pdf
 # reads its output folder only from /etc/cups/cups-pdf.conf, which start
@@ -143,8 +144,11 @@ stop_daemon() {
     rm -f "$pid_file" "$socket"
 }
 
+# The PDF goes through PostScript on its way to cups-pdf. Ghostscript, the
+# usual converter, keeps how the text looks but not which characters it is
+# (pdftotext reads symbols); poppler's cairo converter keeps both.
 add_queue() {
-    lpadmin -p "$queue" -E -v cups-pdf:/ -m "$ppd"
+    lpadmin -p "$queue" -E -v cups-pdf:/ -m "$ppd" -o pdftops-renderer-default=pdftocairo
 }
 
 queue_exists() {
@@ -183,6 +187,9 @@ no-default)
 no-printer)
     lpadmin -x "$queue"
     ;;
+refuse-jobs)
+    lpadmin -p "$queue" -u "deny:$(id -un)"
+    ;;
 refuse-documents)
     restart_with_limit 1024
     ;;
@@ -193,8 +200,11 @@ restore)
         start_daemon
     fi
     queue_exists || add_queue
+    # First: a queue that refuses the user's jobs refuses their commands too.
+    lpadmin -p "$queue" -u allow:all
     cupsenable "$queue"
     cupsaccept "$queue"
+    lpadmin -p "$queue" -o PageSize=A4
     lpadmin -d "$queue"
     ;;
 *)

@@ -1,0 +1,59 @@
+#include "consult/FormPrinter.h"
+
+#include "consult/PrintPage.h"
+#include "consult/PrintSpooler.h"
+#include "consult/WindowLayout.h"
+
+#include <QDateTime>
+#include <QMessageBox>
+#include <exception>
+
+namespace nutrovo::print {
+
+namespace {
+
+QString windowTitle()
+{
+    return QString::fromUtf8(layout::windowTitle.data(),
+                             static_cast<qsizetype>(layout::windowTitle.size()));
+}
+
+PrintOutcome printOrFail(QWidget &window)
+{
+    Spooler spooler;
+    // Checked before anything is made: a stopped queue or one refusing jobs
+    // would otherwise swallow the page without a word.
+    const DestinationCheck check = spooler.checkDefaultDestination();
+    if (!check.ready())
+        return {0, check.failure};
+
+    const QByteArray pdf =
+        windowPagePdf(window, check.destination.mediaMillimetres, QDateTime::currentDateTime());
+    if (pdf.isEmpty())
+        return {0, QStringLiteral("the page could not be made")};
+
+    const Submission submission = spooler.submitPdf(check.destination, windowTitle(), pdf);
+    return {submission.jobId, submission.failure};
+}
+
+} // namespace
+
+PrintOutcome printWindow(QWidget &window) noexcept
+{
+    try {
+        return printOrFail(window);
+    } catch (const std::exception &e) {
+        return {0, QString::fromUtf8(e.what())};
+    } catch (...) {
+        return {0, QStringLiteral("unknown error")};
+    }
+}
+
+void tellPrintFailed(QWidget *parent)
+{
+    QMessageBox box(QMessageBox::NoIcon, windowTitle(),
+                    QStringLiteral("The form can't be printed."), QMessageBox::Ok, parent);
+    box.exec();
+}
+
+} // namespace nutrovo::print

@@ -1,0 +1,30 @@
+# A private print spooler for the print tests (see cups-fixture.sh): ctest
+# starts it before the first test that needs it and stops it after the last,
+# whichever tests are picked, and never runs two of them at once.
+set(NUTROVO_SPOOLER_DIR ${CMAKE_CURRENT_BINARY_DIR}/spooler)
+set(NUTROVO_SPOOLER_SCRIPT ${CMAKE_CURRENT_SOURCE_DIR}/print/cups-fixture.sh)
+
+add_test(NAME print_spooler_start
+    COMMAND bash ${NUTROVO_SPOOLER_SCRIPT} start ${NUTROVO_SPOOLER_DIR})
+add_test(NAME print_spooler_stop
+    COMMAND bash ${NUTROVO_SPOOLER_SCRIPT} stop ${NUTROVO_SPOOLER_DIR})
+set_tests_properties(print_spooler_start PROPERTIES
+    FIXTURES_SETUP spooler RESOURCE_LOCK spooler LABELS print TIMEOUT 60)
+set_tests_properties(print_spooler_stop PROPERTIES
+    FIXTURES_CLEANUP spooler RESOURCE_LOCK spooler LABELS print TIMEOUT 60)
+
+# What a test that prints needs to find the spooler and its output.
+set(NUTROVO_SPOOLER_ENVIRONMENT
+    CUPS_SERVER=${NUTROVO_SPOOLER_DIR}/cups.sock
+    NUTROVO_SPOOLER_DIR=${NUTROVO_SPOOLER_DIR}
+    NUTROVO_SPOOLER_SCRIPT=${NUTROVO_SPOOLER_SCRIPT})
+
+function(nutrovo_needs_spooler test)
+    set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED spooler RESOURCE_LOCK spooler)
+endfunction()
+
+# Not a test: timings belong in a benchmark. Build it with
+# `cmake --build <dir> --target bench_print` and run it against a spooler.
+add_executable(bench_print EXCLUDE_FROM_ALL print/bench_print.cpp)
+target_compile_options(bench_print PRIVATE ${NUTROVO_WARNINGS})
+target_link_libraries(bench_print PRIVATE planner Qt6::Test)

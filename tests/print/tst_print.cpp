@@ -1,0 +1,344 @@
+// Printing the real window through a real spooler: the PDF that the cups-pdf
+// queue writes must carry the heading, every value the window shows and the
+// date of printing, sharp; every way the spooler can fail must be told once
+// in the message box and leave the window as it was.
+#include "WindowProbe.h"
+#include "consult/Outputs.h"
+
+#include <QDir>
+#include <QMessageBox>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+using namespace nutrovo;
+using namespace nutrovo::test;
+
+namespace {
+
+QString environment(const char *name)
+{
+    const QString value = qEnvironmentVariable(name);
+    if (value.isEmpty())
+        qFatal("%s is not set; run this test through ctest", name);
+    return value;
+}
+
+QString spoolerDir()
+{
+    return environment("NUTROVO_SPOOLER_DIR");
+}
+QString outputDir()
+{
+    return spoolerDir() + QStringLiteral("/out");
+}
+
+struct Ran {
+    int exitCode = -1;
+    QString output;
+};
+
+Ran run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    Ran ran;
+    if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit)
+        ran.exitCode = process.exitCode();
+    ran.output = QString::fromLocal8Bit(process.readAll());
+    return ran;
+}
+
+// The fixture's commands that break and mend the spooler.
+QStringList fixture(const QString &action)
+{
+    return {QStringLiteral("bash"), environment("NUTROVO_SPOOLER_SCRIPT"), action, spoolerDir()};
+}
+
+bool runCommand(const QStringList &command)
+{
+    const Ran ran = run(command.first(), command.mid(1));
+    if (ran.exitCode != 0)
+        qWarning("%s failed: %s", qPrintable(command.join(u' ')), qPrintable(ran.output));
+    return ran.exitCode == 0;
+}
+
+QStringList pdfsWritten()
+{
+    return QDir(outputDir()).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
+}
+
+bool spoolerRunning()
+{
+    return run(QStringLiteral("lpstat"), {QStringLiteral("-r")}).output.contains("is running");
+}
+
+// Jobs the spooler has not finished: held, pending or printing.
+QString unfinishedJobs()
+{
+    return run(QStringLiteral("lpstat"), {QStringLiteral("-o")}).output;
+}
+
+// What a user sees of each message box that appears while it watches; each
+// one is closed with its OK button, as the user would.
+class MessageWatcher {
+public:
+    struct Seen {
+        QString title;
+        QString text;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QMessageBox::StandardButtons buttons;
+        qsizetype buttonCount = 0;
+    };
+
+    MessageWatcher()
+    {
+        QObject::connect(&timer_, &QTimer::timeout, [this] { look(); });
+        timer_.start(10);
+    }
+
+    const QList<Seen> &seen() const { return seen_; }
+
+private:
+    void look()
+    {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        seen_.append({box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
+                      box->buttons().size()});
+        if (QAbstractButton *ok = box->button(QMessageBox::Ok))
+            ok->click();
+        else
+            box->reject(); // never leave the test waiting on a box
+    }
+
+    QTimer timer_;
+    QList<Seen> seen_;
+};
+
+} // namespace
+
+class TestPrint : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void printsTheWindowAsShown_data();
+    void printsTheWindowAsShown();
+    void failureIsToldOnceAndChangesNothing_data();
+    void failureIsToldOnceAndChangesNothing();
+
+private:
+    void changeEveryInput();
+    void clickPrint();
+    void waitForNewPdf(const QStringList &before, QString &pdf);
+    void verifyText(const QString &pdf, const QDateTime &clicked);
+    void verifyPicture(const QString &pdf, const QString &pageSize);
+
+    std::unique_ptr<PlannerForm> form_;
+};
+
+void TestPrint::initTestCase()
+{
+    // The default printer is the spooler's own, not a caller's choice.
+    qunsetenv("LPDEST");
+    qunsetenv("PRINTER");
+    QVERIFY2(spoolerRunning(), "the print spooler of the test fixture is not running");
+}
+
+void TestPrint::init()
+{
+    form_ = std::make_unique<PlannerForm>();
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    changeEveryInput();
+}
+
+void TestPrint::cleanup()
+{
+    form_.reset();
+    QVERIFY(runCommand(fixture(QStringLiteral("restore"))));
+}
+
+// A consultation in progress: nothing left at its start-up value.
+void TestPrint::changeEveryInput()
+{
+    auto *name = control<QLineEdit>(*form_, QStringLiteral("Text2"));
+    QTest::mouseClick(name, Qt::LeftButton);
+    QTest::keyClicks(name, QStringLiteral("Ada Lovelace"));
+    clickCentre(control(*form_, QStringLiteral("sex(1)")));
+    control<QComboBox>(*form_, QStringLiteral("ageCombo"))->setCurrentIndex(25);
+    control<QComboBox>(*form_, QStringLiteral("htCombo"))->setCurrentIndex(19);
+    control<QComboBox>(*form_, QStringLiteral("wtCombo"))->setCurrentIndex(45);
+    control<QComboBox>(*form_, QStringLiteral("activityCombo"))->setCurrentIndex(3);
+    control<QComboBox>(*form_, QStringLiteral("milkCombo"))->setCurrentIndex(0);
+    const QStringList servings = {"Option1(6)", "Option2(5)", "Option3(2)",
+                                  "Option4(7)", "Option5(3)", "Option6(1)"};
+    for (const QString &button : servings)
+        clickCentre(control(*form_, button));
+}
+
+void TestPrint::clickPrint()
+{
+    clickCentre(control(*form_, QStringLiteral("printbutton")));
+    // A second message would come right after the first: give it the chance.
+    QTest::qWait(200);
+}
+
+// The one new PDF, once the spooler has finished with it.
+void TestPrint::waitForNewPdf(const QStringList &before, QString &pdf)
+{
+    QStringList added;
+    const auto finished = [&] {
+        added = pdfsWritten();
+        for (const QString &old : before)
+            added.removeAll(old);
+        return !added.isEmpty() && unfinishedJobs().trimmed().isEmpty();
+    };
+    QTRY_VERIFY2_WITH_TIMEOUT(finished(), "no PDF came out of the queue", 60000);
+    QVERIFY2(added.size() == 1, qPrintable(added.join(u' ')));
+    pdf = outputDir() + u'/' + added.first();
+}
+
+void TestPrint::printsTheWindowAsShown_data()
+{
+    QTest::addColumn<QString>("paper");
+    QTest::addColumn<QString>("pageSize"); // as pdfinfo names it
+
+    QTest::newRow("A4, the queue's own default") << "A4"
+                                                 << "(A4)";
+    QTest::newRow("US Letter made the queue's default") << "Letter"
+                                                        << "(letter)";
+}
+
+void TestPrint::printsTheWindowAsShown()
+{
+    QFETCH(QString, paper);
+    QFETCH(QString, pageSize);
+    QVERIFY(runCommand({"lpadmin", "-p", "PDF", "-o", "PageSize=" + paper}));
+    const QMap<QString, QString> shown = snapshot(*form_);
+    const QStringList before = pdfsWritten();
+    const QDateTime clicked = QDateTime::currentDateTime();
+    MessageWatcher watcher;
+
+    clickPrint();
+
+    QVERIFY2(watcher.seen().isEmpty(), qPrintable(watcher.seen().value(0).text));
+    QCOMPARE(snapshot(*form_), shown);
+    QString pdf;
+    waitForNewPdf(before, pdf);
+    if (QTest::currentTestFailed())
+        return;
+    verifyText(pdf, clicked);
+    verifyPicture(pdf, pageSize);
+}
+
+// The heading, the client's name, every display field's value exactly as
+// the window shows it, and the date and time of printing.
+void TestPrint::verifyText(const QString &pdf, const QDateTime &clicked)
+{
+    const Ran pdftotext = run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    QVERIFY2(pdftotext.exitCode == 0, qPrintable(pdftotext.output));
+    const QString &text = pdftotext.output;
+
+    QVERIFY2(text.contains(QStringLiteral("Energy Assessment")), qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("Ada Lovelace")));
+    const QStringList words = text.split(QRegularExpression(QStringLiteral("\\s+")));
+    for (std::string_view field : outputNames) {
+        const QString name = QString::fromLatin1(field.data(), qsizetype(field.size()));
+        const QString value = fieldText(*form_, name);
+        QVERIFY2(words.contains(value),
+                 qPrintable(QStringLiteral("%1 = %2 not printed").arg(name, value)));
+    }
+
+    const QRegularExpression dateLine(
+        QStringLiteral("Printed on (\\d{4}-\\d{2}-\\d{2} at \\d{2}:\\d{2})"));
+    const QRegularExpressionMatch date = dateLine.match(text);
+    QVERIFY2(date.hasMatch(), "no date line");
+    const QDateTime printedAt =
+        QDateTime::fromString(date.captured(1), QStringLiteral("yyyy-MM-dd 'at' HH:mm"));
+    const QDateTime minuteClicked(clicked.date(),
+                                  QTime(clicked.time().hour(), clicked.time().minute()));
+    QVERIFY2(printedAt >= minuteClicked && printedAt <= QDateTime::currentDateTime(),
+             qPrintable(date.captured(0)));
+}
+
+// The picture of the window: one image, in the window's proportions, at
+// least 300 dots per inch, nearly as wide as the page and not wider.
+void TestPrint::verifyPicture(const QString &pdf, const QString &pageSize)
+{
+    const Ran pdfinfo = run(QStringLiteral("pdfinfo"), {pdf});
+    const QRegularExpressionMatch page =
+        QRegularExpression(QStringLiteral("Page size: +([\\d.]+) x ([\\d.]+) pts (.*)"))
+            .match(pdfinfo.output);
+    QVERIFY2(page.hasMatch(), qPrintable(pdfinfo.output));
+    QCOMPARE(page.captured(3).trimmed(), pageSize);
+    const double pageInches = page.captured(1).toDouble() / 72;
+
+    const Ran pdfimages = run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+    QVERIFY2(pdfimages.exitCode == 0, qPrintable(pdfimages.output));
+    const QStringList imageRows = pdfimages.output.split(u'\n', Qt::SkipEmptyParts).mid(2);
+    QCOMPARE(imageRows.size(), 1);
+    const QString &image = imageRows.first();
+    // page num type width height color comp bpc enc interp object ID x-ppi y-ppi ...
+    const QStringList columns = image.simplified().split(u' ');
+    QVERIFY(columns.size() >= 14);
+    const double width = columns.at(3).toDouble();
+    const double height = columns.at(4).toDouble();
+    const int xPpi = columns.at(12).toInt();
+    QVERIFY2(xPpi >= 300 && columns.at(13).toInt() >= 300, qPrintable(image));
+    const double windowAspect = double(form_->width()) / form_->height();
+    QVERIFY2(qAbs(width / height - windowAspect) < 0.01, qPrintable(image));
+    const double imageInches = width / xPpi;
+    QVERIFY2(imageInches <= pageInches && imageInches >= 0.85 * pageInches, qPrintable(image));
+}
+
+void TestPrint::failureIsToldOnceAndChangesNothing_data()
+{
+    QTest::addColumn<QStringList>("breakSpooler");
+    QTest::addColumn<bool>("spoolerStaysUp");
+
+    const QString queue = QStringLiteral("PDF");
+    QTest::newRow("default queue stopped") << QStringList{"cupsdisable", queue} << true;
+    QTest::newRow("default queue rejecting jobs") << QStringList{"cupsreject", queue} << true;
+    QTest::newRow("no default printer, queue present") << fixture("no-default") << true;
+    QTest::newRow("no printer at all") << fixture("no-printer") << true;
+    QTest::newRow("spooler not running") << fixture("stop-daemon") << false;
+    QTest::newRow("job refused on creation") << fixture("refuse-jobs") << true;
+    QTest::newRow("document refused after the job was created")
+        << fixture("refuse-documents") << true;
+}
+
+void TestPrint::failureIsToldOnceAndChangesNothing()
+{
+    QFETCH(QStringList, breakSpooler);
+    QFETCH(bool, spoolerStaysUp);
+    QVERIFY(runCommand(breakSpooler));
+    const QMap<QString, QString> shown = snapshot(*form_);
+    const QStringList before = pdfsWritten();
+    MessageWatcher watcher;
+
+    clickPrint();
+
+    QCOMPARE(watcher.seen().size(), 1);
+    const MessageWatcher::Seen &message = watcher.seen().first();
+    QCOMPARE(message.text, QStringLiteral("The form can't be printed."));
+    QCOMPARE(message.title, QStringLiteral("Nutrovo - Meal Planner"));
+    QCOMPARE(message.icon, QMessageBox::NoIcon);
+    QCOMPARE(message.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(message.buttonCount, 1);
+    QCOMPARE(snapshot(*form_), shown);
+    // Nothing left behind to come out later, when the queue is mended.
+    if (spoolerStaysUp)
+        QCOMPARE(unfinishedJobs().trimmed(), QString());
+    QCOMPARE(pdfsWritten(), before);
+}
+
+QTEST_MAIN(TestPrint)
+#include "tst_print.moc"
