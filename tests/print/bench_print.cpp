@@ -4,6 +4,11 @@
 //
 //   CUPS_SERVER=<socket> bench_print [prints]
 //
+// e.g. with the tests' own spooler, from the build folder:
+//   bash ../tests/print/cups-fixture.sh start tests/spooler
+//   CUPS_SERVER=$PWD/tests/spooler/cups.sock QT_QPA_PLATFORM=offscreen tests/bench_print 20
+//   bash ../tests/print/cups-fixture.sh stop tests/spooler
+//
 // Against a spooler that is down it times how fast a print fails instead
 // (each failure's message box is closed at once).
 
@@ -38,7 +43,7 @@ void report(const char *what, std::vector<double> times)
     std::sort(times.begin(), times.end());
     const std::size_t n = times.size();
     const double median = n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
-    std::printf("%-34s n=%zu  median %7.1f ms  min %7.1f  max %7.1f\n", what, n, median,
+    std::printf("%-36s n=%zu  median %7.1f ms  min %7.1f  max %7.1f\n", what, n, median,
                 times.front(), times.back());
 }
 
@@ -77,7 +82,7 @@ int main(int argc, char *argv[])
     const QByteArray pdf = nutrovo::print::windowPagePdf(form, {}, QDateTime::currentDateTime());
     const nutrovo::print::PrintOutcome last = nutrovo::print::printWindow(form);
 
-    report("click to job accepted", clicks);
+    report("click to job accepted (or refused)", clicks);
     report("  default printer check", checks);
     report("  window image and PDF page", pages);
     std::printf("PDF page: %lld bytes; failure messages: %d of %d prints; last: %s\n",
