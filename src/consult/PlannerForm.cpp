@@ -1,5 +1,6 @@
 #include "consult/PlannerForm.h"
 
+#include "consult/Accessibility.h"
 #include "consult/Display.h"
 #include "consult/FaultGuard.h"
 #include "consult/FieldWriter.h"
@@ -76,6 +77,7 @@ void PlannerForm::createControls()
            layout::clientHeightTwips / layout::twipsPerPixel);
 
     ui_->built = ui::buildWindow(*this);
+    ui::describeForAssistiveTechnology(ui_->built);
     const auto &controls = ui_->built.controls;
     for (std::size_t i = 0; i < outputCount; ++i) {
         auto *field = qobject_cast<QLineEdit *>(controls.value(qs(outputNames[i])));

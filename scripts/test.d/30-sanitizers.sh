@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# The whole ctest suite once more, built with AddressSanitizer and
+# UndefinedBehaviorSanitizer: the first invalid access, leak, overflow or
+# other undefined behaviour ends the test that met it with a stack trace.
+set -euo pipefail
+source "$(dirname "$0")/../common.sh"
+
+BUILD_DIR="$NUTROVO_ROOT/build-asan"
+
+# Also in force while building: the build runs a program of its own (the icon renderer).
+export ASAN_OPTIONS="halt_on_error=1:abort_on_error=0:detect_leaks=1:detect_stack_use_after_return=1:strict_string_checks=1:check_initialization_order=1"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+
+started=$SECONDS
+# Assertions on (Debug), lightly optimised: unoptimised code runs the
+# exhaustive tests many times slower under the sanitizers. Line tables are
+# all a stack trace needs.
+build_into "$BUILD_DIR" -DNUTROVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
+    "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1"
+built=$SECONDS
+(cd "$BUILD_DIR" && ctest --output-on-failure --parallel "$(nproc)")
+echo "sanitizers: built in $((built - started)) s, suite ran in $((SECONDS - built)) s"

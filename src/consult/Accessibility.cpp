@@ -1,0 +1,283 @@
+#include "consult/Accessibility.h"
+
+#include "consult/Outputs.h"
+#include "consult/WindowBuilder.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QWidget>
+
+#include <array>
+#include <span>
+#include <string_view>
+
+namespace nutrovo::ui {
+
+namespace {
+
+struct Spoken {
+    std::string_view control; // object name
+    std::string_view name;
+};
+
+// clang-format off
+constexpr std::array pickerNames = {
+    Spoken{"ageCombo", "Age"},
+    Spoken{"wtCombo", "Current Weight"},
+    Spoken{"htCombo", "Current Height"},
+    Spoken{"activityCombo", "Activity"},
+    Spoken{"milkCombo", "Milk type"},
+};
+
+// Option arrays by the food group they count; each button is "<group> servings: <Index>".
+constexpr std::array servingsGroups = {
+    Spoken{"Option1", "Starches"},
+    Spoken{"Option2", "Protein"},
+    Spoken{"Option3", "Dairy"},
+    Spoken{"Option4", "Fruits and vegetables"},
+    Spoken{"Option5", "Fats and oils"},
+    Spoken{"Option6", "Extras"},
+};
+
+struct SpokenField {
+    Output field;
+    std::string_view name;
+};
+
+// Every display field: what it holds and in which unit, so that a figure
+// heard out of its visual row and column still means something.
+constexpr std::array<SpokenField, outputCount> fieldNames = {{
+    {Output::bmi, "Body mass index"},
+    {Output::protprot, "Protein grams per day from protein foods"},
+    {Output::protfat, "Fat grams per day from protein foods"},
+    {Output::protcho, "Carbohydrate grams per day from protein foods"},
+    {Output::starchprot, "Protein grams per day from starches"},
+    {Output::starchfat, "Fat grams per day from starches"},
+    {Output::starchcho, "Carbohydrate grams per day from starches"},
+    {Output::milkprot, "Protein grams per day from dairy"},
+    {Output::milkfat, "Fat grams per day from dairy"},
+    {Output::milkcho, "Carbohydrate grams per day from dairy"},
+    {Output::fruitvegprot, "Protein grams per day from fruits and vegetables"},
+    {Output::fruitvegfat, "Fat grams per day from fruits and vegetables"},
+    {Output::fruitvegcho, "Carbohydrate grams per day from fruits and vegetables"},
+    {Output::fatoilprot, "Protein grams per day from fats and oils"},
+    {Output::fatoilfat, "Fat grams per day from fats and oils"},
+    {Output::fatoilcho, "Carbohydrate grams per day from fats and oils"},
+    {Output::extraprot, "Protein grams per day from extras"},
+    {Output::extrafat, "Fat grams per day from extras"},
+    {Output::extracho, "Carbohydrate grams per day from extras"},
+    {Output::prottot, "Total protein, grams per day"},
+    {Output::fattot, "Total fat, grams per day"},
+    {Output::chotot, "Total carbohydrate, grams per day"},
+    {Output::calprottot, "Protein, kilocalories per day"},
+    {Output::calfattot, "Fat, kilocalories per day"},
+    {Output::calchotot, "Carbohydrate, kilocalories per day"},
+    {Output::caltot, "Meal pattern total, kilocalories per day"},
+    {Output::kjprottot, "Protein, kilojoules per day"},
+    {Output::kjfattot, "Fat, kilojoules per day"},
+    {Output::kjchotot, "Carbohydrate, kilojoules per day"},
+    {Output::kjtot, "Meal pattern total, kilojoules per day"},
+    {Output::protper, "Protein, percent of energy"},
+    {Output::fatper, "Fat, percent of energy"},
+    {Output::choper, "Carbohydrate, percent of energy"},
+    {Output::hbrda, "Harris-Benedict maintenance, kilojoules per day"},
+    {Output::owenrda, "Owen maintenance, kilojoules per day"},
+    {Output::mifrda, "Mifflin-St Jeor maintenance, kilojoules per day"},
+    {Output::whorda, "WHO maintenance, kilojoules per day"},
+    {Output::lastrda, "Another formula maintenance, kilojoules per day"},
+    {Output::hbrdacal, "Harris-Benedict maintenance, kilocalories per day"},
+    {Output::owenrdacal, "Owen maintenance, kilocalories per day"},
+    {Output::mifrdacal, "Mifflin-St Jeor maintenance, kilocalories per day"},
+    {Output::whordacal, "WHO maintenance, kilocalories per day"},
+    {Output::lastrdacal, "Another formula maintenance, kilocalories per day"},
+    {Output::hblose, "Harris-Benedict loss target, kilocalories per day"},
+    {Output::owenlose, "Owen loss target, kilocalories per day"},
+    {Output::miflose, "Mifflin-St Jeor loss target, kilocalories per day"},
+    {Output::lastlose, "Another formula loss target, kilocalories per day"},
+    {Output::wholose, "WHO loss target, kilocalories per day"},
+    {Output::hbgain, "Harris-Benedict gain target, kilocalories per day"},
+    {Output::owengain, "Owen gain target, kilocalories per day"},
+    {Output::mifgain, "Mifflin-St Jeor gain target, kilocalories per day"},
+    {Output::lastgain, "Another formula gain target, kilocalories per day"},
+    {Output::whogain, "WHO gain target, kilocalories per day"},
+    {Output::showGender, "Sex used"},
+    {Output::showHeight, "Height in centimetres used"},
+    {Output::showWeight, "Weight in kilograms used"},
+    {Output::showAge, "Age in years used"},
+    {Output::showactivity, "Activity factor used"},
+}};
+
+constexpr std::array helpPictureNames = {
+    Spoken{"hbhelp", "Harris-Benedict formula help"},
+    Spoken{"owenhelp", "Owen formula help"},
+    Spoken{"mifhelp", "Mifflin-St Jeor formula help"},
+    Spoken{"lasthelp", "Another formula help"},
+    Spoken{"whohelp", "WHO formula help"},
+};
+
+constexpr std::array otherNames = {
+    Spoken{"Text2", "Client name"},
+    Spoken{"printbutton", "Print Form"},
+    Spoken{"ResetCmd", "Reset Form"},
+    Spoken{"apple", "Apple"},
+};
+
+constexpr std::array descriptions = {
+    Spoken{"Text2", "Dietary consult for"},
+    Spoken{"printbutton", "Prints an image of the window on the default printer"},
+    Spoken{"ResetCmd", "Returns every pick to its start-up value; the client name stays"},
+};
+
+struct LabelLink {
+    std::string_view label;
+    std::string_view control;
+};
+
+// Labels that name exactly one control. The row captions ("HB", "Owen's")
+// name a whole row and "Sex" a pair of buttons, so they link to nothing,
+// except the dairy row's: the milk list is the one control beside it. On
+// Linux a list's spoken name is its picked row, and the label it is linked
+// to says what the list is for.
+constexpr std::array labelLinks = {
+    LabelLink{"Label3", "Text2"},
+    LabelLink{"Label23", "ageCombo"},
+    LabelLink{"Label25", "wtCombo"},
+    LabelLink{"Label28", "htCombo"},
+    LabelLink{"Label30", "activityCombo"},
+    LabelLink{"Label12(0)", "milkCombo"},
+    LabelLink{"Label31", "bmi"},
+    LabelLink{"Label20", "sex(0)"},
+    LabelLink{"Label21", "sex(1)"},
+    LabelLink{"Label24", "showWeight"},
+    LabelLink{"Label26", "showHeight"},
+    LabelLink{"Label29", "showactivity"},
+    LabelLink{"Label40", "showAge"},
+    LabelLink{"Label41", "showGender"},
+};
+// clang-format on
+
+// A field left out would keep the toolkit's empty name; one named twice
+// would leave another without.
+constexpr bool namesEveryFieldOnce()
+{
+    std::array<int, outputCount> times{};
+    for (const SpokenField &spoken : fieldNames) {
+        if (spoken.name.empty())
+            return false;
+        ++times.at(static_cast<std::size_t>(spoken.field));
+    }
+    for (int n : times)
+        if (n != 1)
+            return false;
+    return true;
+}
+static_assert(namesEveryFieldOnce(), "every display field needs exactly one spoken name");
+
+constexpr std::string_view helpPictureDescription =
+    "Shows the formula while the mouse button or the Space bar is held on it";
+
+QString qs(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QWidget &controlNamed(const BuiltWindow &built, std::string_view name)
+{
+    QWidget *widget = built.controls.value(qs(name));
+    Q_ASSERT_X(widget, "describeForAssistiveTechnology", name.data());
+    return *widget;
+}
+
+void nameControls(const BuiltWindow &built, std::span<const Spoken> names)
+{
+    for (const Spoken &spoken : names)
+        controlNamed(built, spoken.control).setAccessibleName(qs(spoken.name));
+}
+
+void nameOptionButtons(const BuiltWindow &built)
+{
+    for (const Spoken &group : servingsGroups) {
+        const QButtonGroup *buttons = built.groups.value(qs(group.control));
+        Q_ASSERT(buttons);
+        for (QAbstractButton *button : buttons->buttons())
+            button->setAccessibleName(QStringLiteral("%1 servings: %2")
+                                          .arg(qs(group.name))
+                                          .arg(buttons->id(button)));
+    }
+    const QButtonGroup *sex = built.groups.value(QStringLiteral("sex"));
+    Q_ASSERT(sex);
+    sex->button(0)->setAccessibleName(QStringLiteral("Male"));
+    sex->button(1)->setAccessibleName(QStringLiteral("Female"));
+}
+
+void nameDisplayFields(const BuiltWindow &built)
+{
+    for (const SpokenField &spoken : fieldNames)
+        controlNamed(built, outputName(spoken.field)).setAccessibleName(qs(spoken.name));
+}
+
+void nameHelpPictures(const BuiltWindow &built)
+{
+    nameControls(built, helpPictureNames);
+    for (const Spoken &spoken : helpPictureNames)
+        controlNamed(built, spoken.control).setAccessibleDescription(qs(helpPictureDescription));
+}
+
+void describeControls(const BuiltWindow &built)
+{
+    for (const Spoken &spoken : descriptions)
+        controlNamed(built, spoken.control).setAccessibleDescription(qs(spoken.name));
+}
+
+void linkLabels(const BuiltWindow &built)
+{
+    for (const LabelLink &link : labelLinks) {
+        auto *label = qobject_cast<QLabel *>(&controlNamed(built, link.label));
+        Q_ASSERT(label);
+        label->setBuddy(&controlNamed(built, link.control));
+    }
+}
+
+// A screen reader picks a row by selecting it in the list (AT-SPI Table or
+// the row's Toggle action) without opening it. While the list is open its
+// selection only follows the highlight, and Enter or a click picks; while it
+// is closed nothing but assistive technology selects in it.
+void pickRowsSelectedWhileClosed(QComboBox &combo)
+{
+    const QAbstractItemView *list = combo.view();
+    QObject::connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, &combo,
+                     [&combo, list](const QItemSelection &selected) {
+                         if (list->isVisible() || selected.indexes().isEmpty())
+                             return;
+                         combo.setCurrentIndex(selected.indexes().constFirst().row());
+                     });
+}
+
+void letAssistiveTechnologyPick(const BuiltWindow &built)
+{
+    for (const Spoken &picker : pickerNames) {
+        auto *combo = qobject_cast<QComboBox *>(&controlNamed(built, picker.control));
+        Q_ASSERT(combo);
+        pickRowsSelectedWhileClosed(*combo);
+    }
+}
+
+} // namespace
+
+void describeForAssistiveTechnology(const BuiltWindow &built)
+{
+    nameControls(built, pickerNames);
+    nameOptionButtons(built);
+    nameDisplayFields(built);
+    nameHelpPictures(built);
+    nameControls(built, otherNames);
+    describeControls(built);
+    linkLabels(built);
+    letAssistiveTechnologyPick(built);
+}
+
+} // namespace nutrovo::ui
