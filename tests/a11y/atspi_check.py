@@ -1,0 +1,215 @@
+"""Reads and operates the running window through the AT-SPI accessibility
+bus, as a screen reader does: every control is found by the name it is
+announced with, values are read through the Text interface, rows are picked
+through the list's Table interface or a row's Toggle action, and option
+the option buttons report whether they are picked.
+
+Usage: atspi_check.py PID   (the process id of the running program)
+
+Expected figures are worked out here from the formulas, not copied from the
+program, so a wrong figure on the bus is a failure.
+"""
+
+import math
+import sys
+import time
+
+import pyatspi
+
+WINDOW_TITLE = "Nutrovo - Meal Planner"
+WAIT_SECONDS = 30
+
+
+class CheckFailed(Exception):
+    pass
+
+
+def wait_for(what, probe, seconds=WAIT_SECONDS):
+    deadline = time.monotonic() + seconds
+    while True:
+        found = probe()
+        if found:
+            return found
+        if time.monotonic() > deadline:
+            raise CheckFailed(f"timed out after {seconds} s waiting for {what}")
+        time.sleep(0.1)
+
+
+def application_of(pid):
+    desktop = pyatspi.Registry.getDesktop(0)
+    for i in range(desktop.childCount):
+        app = desktop.getChildAtIndex(i)
+        if app is not None and app.get_process_id() == pid:
+            return app
+    return None
+
+
+def window_of(app):
+    for i in range(app.childCount):
+        child = app.getChildAtIndex(i)
+        if child is not None and child.name == WINDOW_TITLE:
+            return child
+    return None
+
+
+def descendants(root):
+    found, stack = [], [root]
+    while stack:
+        node = stack.pop()
+        found.append(node)
+        stack.extend(c for c in (node.getChildAtIndex(i) for i in range(node.childCount)) if c)
+    return found
+
+
+class Window:
+    def __init__(self, frame):
+        self.nodes = descendants(frame)
+
+    def named(self, name, role):
+        matches = [n for n in self.nodes if n.name == name and n.getRoleName() == role]
+        if len(matches) != 1:
+            raise CheckFailed(f'{len(matches)} {role}s named "{name}", expected exactly one')
+        return matches[0]
+
+    def labelled(self, label, role):
+        """A control announced by the label linked to it (how lists are announced)."""
+        matches = []
+        for node in self.nodes:
+            if node.getRoleName() != role:
+                continue
+            for relation in node.getRelationSet():
+                if relation.getRelationType() != pyatspi.RELATION_LABELLED_BY:
+                    continue
+                targets = [relation.getTarget(i).name for i in range(relation.getNTargets())]
+                if label in targets:
+                    matches.append(node)
+        if len(matches) != 1:
+            raise CheckFailed(f'{len(matches)} {role}s labelled "{label}", expected exactly one')
+        return matches[0]
+
+    def text(self, name):
+        field = self.named(name, "text")
+        return field.queryText().getText(0, -1)
+
+
+def expect_text(window, name, expected):
+    wait_for(f'"{name}" to read {expected}', lambda: window.text(name) == expected, seconds=10)
+    print(f'ok   "{name}" reads {expected}')
+
+
+def harris_benedict_male(kg, cm, years, activity):
+    return math.floor((((kg * 13.75 + 66.47) + cm * 5) - years * 6.76) * activity)
+
+
+def mifflin_male(kg, cm, years, activity):
+    return math.floor(((cm * 6.25 + (10 * kg + 5)) - 5 * years) * activity)
+
+
+def owen_male(kg, activity):
+    return math.floor((10 * kg + 900) * activity)
+
+
+def body_mass_index(kg, cm):
+    return math.floor(kg / ((cm / 100) * (cm / 100)) * 10) / 10
+
+
+def shown(value):
+    """A figure as the window writes it: no trailing .0 on a whole number."""
+    return str(int(value)) if value == int(value) else str(value)
+
+
+def row_of(list_node, row_text):
+    for i in range(list_node.childCount):
+        if list_node.getChildAtIndex(i).name == row_text:
+            return i
+    raise CheckFailed(f'no row "{row_text}" in the list')
+
+
+def pick_by_selection(window, label, row_text):
+    combo = window.labelled(label, "combo box")
+    rows = combo.getChildAtIndex(0)
+    if not rows.queryTable().addRowSelection(row_of(rows, row_text)):
+        raise CheckFailed(f'the "{label}" list refused to select "{row_text}"')
+    wait_for(f'"{label}" to show "{row_text}"', lambda: combo.name == row_text, seconds=10)
+    print(f'ok   picked "{row_text}" in "{label}" through the Table interface')
+
+
+def pick_by_toggle(window, label, row_text):
+    combo = window.labelled(label, "combo box")
+    rows = combo.getChildAtIndex(0)
+    row = rows.getChildAtIndex(row_of(rows, row_text))
+    press(row, "Toggle")
+    wait_for(f'"{label}" to show "{row_text}"', lambda: combo.name == row_text, seconds=10)
+    print(f'ok   picked "{row_text}" in "{label}" through its Toggle action')
+
+
+def expect_checked(node, checked):
+    state = node.getState().contains(pyatspi.STATE_CHECKED)
+    if state != checked:
+        raise CheckFailed(f'"{node.name}" is {"" if state else "not "}checked')
+    print(f'ok   "{node.name}" is {"" if checked else "not "}checked')
+
+
+def press(node, action_name):
+    actions = node.queryAction()
+    names = [actions.getName(i) for i in range(actions.nActions)]
+    if action_name not in names:
+        raise CheckFailed(f'"{node.name}" offers {names}, not {action_name}')
+    actions.doAction(names.index(action_name))
+
+
+def check(pid):
+    app = wait_for("the program on the accessibility bus", lambda: application_of(pid))
+    frame = wait_for(f'the window "{WINDOW_TITLE}"', lambda: window_of(app))
+    window = Window(frame)
+    print(f'ok   window "{WINDOW_TITLE}" with {len(window.nodes)} accessible objects')
+
+    # Start-up: a man of 40 years, 147.3 cm, 54 kg, activity 1.3.
+    kg, cm, years, activity = 54, 147.3, 40, 1.3
+    expect_text(window, "Age in years used", "40")
+    expect_text(window, "Height in centimetres used", "147.3")
+    expect_text(window, "Weight in kilograms used", "54")
+    expect_text(window, "Activity factor used", "1.3")
+    expect_text(window, "Sex used", "Male")
+    expect_text(window, "Body mass index", shown(body_mass_index(kg, cm)))
+    expect_text(window, "Harris-Benedict maintenance, kilocalories per day",
+                str(harris_benedict_male(kg, cm, years, activity)))
+    expect_text(window, "Owen maintenance, kilocalories per day", str(owen_male(kg, activity)))
+    expect_text(window, "Mifflin-St Jeor maintenance, kilocalories per day",
+                str(mifflin_male(kg, cm, years, activity)))
+
+    # Age matters to Harris-Benedict and Mifflin-St Jeor, not to Owen.
+    years = 55
+    pick_by_selection(window, "Age", "55 yrs")
+    expect_text(window, "Age in years used", "55")
+    expect_text(window, "Harris-Benedict maintenance, kilocalories per day",
+                str(harris_benedict_male(kg, cm, years, activity)))
+    expect_text(window, "Mifflin-St Jeor maintenance, kilocalories per day",
+                str(mifflin_male(kg, cm, years, activity)))
+    expect_text(window, "Owen maintenance, kilocalories per day", str(owen_male(kg, activity)))
+
+    # 67 inches, to one decimal of a centimetre.
+    cm = math.floor(67 * 2.54 * 10 + 0.5) / 10
+    pick_by_toggle(window, "Current Height", "5 - 7 - 170cm")
+    expect_text(window, "Height in centimetres used", shown(cm))
+    expect_text(window, "Body mass index", shown(body_mass_index(kg, cm)))
+
+    # The picked sex button says so; no servings button is picked at start-up.
+    expect_checked(window.named("Male", "radio button"), True)
+    expect_checked(window.named("Female", "radio button"), False)
+    expect_checked(window.named("Protein servings: 0", "radio button"), False)
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit("usage: atspi_check.py PID")
+    try:
+        check(int(sys.argv[1]))
+    except CheckFailed as failure:
+        print(f"FAIL {failure}", file=sys.stderr)
+        sys.exit(1)
+    print("atspi: every check passed")
+
+
+if __name__ == "__main__":
+    main()
