@@ -11,7 +11,8 @@ QLineEdit *FieldWriter::field(Output field) const { return fields_.at(static_cas
 void FieldWriter::write(Output field, std::string_view text)
 {
     QLineEdit *edit = fields_.at(static_cast<std::size_t>(field));
-    const QString value = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    // Compared in place: most fields keep their text, and need no copy of it.
+    const QLatin1StringView value(text.data(), static_cast<qsizetype>(text.size()));
     if (edit->text() != value)
         edit->setText(value);
 }

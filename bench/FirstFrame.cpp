@@ -1,0 +1,95 @@
+// Start-up harness: shows one window, prints on standard output the monotonic
+// times (ns) at which main() was entered, the application object was made,
+// the window was made, and its first frame had been painted and handed to the
+// platform, then quits. Built twice from this file: once showing the planner,
+// once showing an empty window of the same size and title, so that the two
+// differ only in what the window holds.
+#include "Clock.h"
+#include "consult/WindowLayout.h"
+
+#ifdef NUTROVO_BENCH_FORM
+#include "consult/PlannerForm.h"
+#endif
+
+#include <QApplication>
+#include <QEvent>
+#include <QWidget>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+using nutrovo::bench::monotonicNanoseconds;
+
+// Qt paints a window's widgets and flushes the result to the platform inside
+// one outer event (an expose or an update request), or inside show() itself.
+// The first frame is complete when the outermost call in which the first
+// paint happened has returned.
+class FirstFrameApplication : public QApplication {
+public:
+    FirstFrameApplication(int &argc, char **argv, long long mainEnteredNs)
+        : QApplication(argc, argv), mainEnteredNs_(mainEnteredNs), madeNs_(monotonicNanoseconds())
+    {
+    }
+
+    void windowMade() { windowMadeNs_ = monotonicNanoseconds(); }
+
+    bool notify(QObject *receiver, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted_ = true;
+        ++depth_;
+        const bool handled = QApplication::notify(receiver, event);
+        --depth_;
+        if (depth_ == 0)
+            reportIfPainted();
+        return handled;
+    }
+
+    void reportIfPainted()
+    {
+        if (!painted_ || reported_)
+            return;
+        reported_ = true;
+        std::printf("%lld %lld %lld %lld\n", mainEnteredNs_, madeNs_, windowMadeNs_,
+                    monotonicNanoseconds());
+        std::fflush(stdout);
+        QMetaObject::invokeMethod(this, &QCoreApplication::quit, Qt::QueuedConnection);
+    }
+
+private:
+    long long mainEnteredNs_;
+    long long madeNs_;
+    long long windowMadeNs_ = 0;
+    int depth_ = 0;
+    bool painted_ = false;
+    bool reported_ = false;
+};
+
+std::unique_ptr<QWidget> createWindow()
+{
+#ifdef NUTROVO_BENCH_FORM
+    return std::make_unique<nutrovo::PlannerForm>();
+#else
+    namespace layout = nutrovo::layout;
+    auto window = std::make_unique<QWidget>();
+    window->setWindowTitle(
+        QString::fromLatin1(layout::windowTitle.data(), qsizetype(layout::windowTitle.size())));
+    window->resize(layout::clientWidthTwips / layout::twipsPerPixel,
+                   layout::clientHeightTwips / layout::twipsPerPixel);
+    return window;
+#endif
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const long long mainEnteredNs = monotonicNanoseconds();
+    FirstFrameApplication app(argc, argv, mainEnteredNs);
+    const std::unique_ptr<QWidget> window = createWindow();
+    app.windowMade();
+    window->show();
+    app.reportIfPainted();
+    return QApplication::exec();
+}
