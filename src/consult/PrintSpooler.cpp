@@ -16,7 +16,7 @@ constexpr int connectTimeoutMs = 3000;
 // spooler that is there answers in milliseconds; one that has hung would
 // otherwise freeze the window for good.
 constexpr double answerTimeoutSeconds = 5.0;
-constexpr qsizetype writeChunk = 64 * 1024;
+constexpr qsizetype writeChunk = qsizetype{64} * 1024;
 
 // libcups asks this whether to keep waiting after each time-out; never.
 int stopWaiting(http_t *, void *)
@@ -104,7 +104,7 @@ QString readinessFailure(const cups_dest_t &dest)
     const char *state = option(dest, "printer-state");
     if (state == nullptr)
         return QStringLiteral("the default printer's state is unknown");
-    if (std::atoi(state) == IPP_PSTATE_STOPPED)
+    if (std::strtol(state, nullptr, 10) == IPP_PSTATE_STOPPED)
         return QStringLiteral("the default printer is stopped");
     const char *accepting = option(dest, "printer-is-accepting-jobs");
     if (accepting == nullptr || std::strcmp(accepting, "true") != 0)
@@ -117,13 +117,13 @@ QString readinessFailure(const cups_dest_t &dest)
 struct Spooler::Connection {
     http_t *http = nullptr;
 
+    // Connecting also makes libcups ignore SIGPIPE for the whole program, so
+    // a spooler that hangs up in the middle of a document is a failed write
+    // here, not the end of the program.
     Connection()
+        : http(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
+                            connectTimeoutMs, nullptr))
     {
-        // Connecting also makes libcups ignore SIGPIPE for the whole program, so
-        // a spooler that hangs up in the middle of a document is a failed write
-        // here, not the end of the program.
-        http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
-                            connectTimeoutMs, nullptr);
         if (http != nullptr)
             httpSetTimeout(http, answerTimeoutSeconds, stopWaiting, nullptr);
     }

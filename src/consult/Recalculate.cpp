@@ -10,9 +10,6 @@ namespace nutrovo {
 
 namespace {
 
-using mealplan::FoodGroup;
-using mealplan::Nutrient;
-
 energy::Client clientOf(const ConsultState &s)
 {
     return {s.sexIndex, s.ageYears, s.heightCm, s.weightKg, s.activity};

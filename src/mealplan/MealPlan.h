@@ -39,9 +39,9 @@ int kilocaloriesPerGram(Nutrient nutrient);
 
 // Sum of the six cells of one nutrient, as shown, added left to right.
 double gramTotal(const std::array<double, 6> &cellsInGridOrder);
-double kilocalories(Nutrient nutrient, double gramTotal);
+double kilocalories(Nutrient nutrient, double grams);
 // From the gram total (not the kilocalories), rounded half up.
-double kilojoules(Nutrient nutrient, double gramTotal);
+double kilojoules(Nutrient nutrient, double grams);
 // Share of the energy, rounded half up to one decimal; the caller handles a
 // total of 0, for which no division is made.
 double percentOfEnergy(double nutrientKcal, double totalKcal);

@@ -36,7 +36,8 @@ std::int32_t roundHalfEvenToInt32(Real value)
         whole += 1.0;
     constexpr double lowest = std::numeric_limits<std::int32_t>::min();
     constexpr double highest = std::numeric_limits<std::int32_t>::max();
-    if (!(whole >= lowest && whole <= highest))
+    // Written so that NaN, which compares false both ways, is refused too.
+    if (!(whole >= lowest && whole <= highest)) // NOLINT(readability-simplify-boolean-expr)
         raise(FaultKind::Overflow);
     return static_cast<std::int32_t>(whole);
 }

@@ -56,6 +56,8 @@ template <typename T> T checkedMul(T a, T b)
 // (the build disables contraction into fused multiply-adds).
 class Real {
 public:
+    // Implicit on purpose: formulas mix Real values with plain literals.
+    // cppcheck-suppress noExplicitConstructor
     constexpr Real(double value) : value_(value) {} // NOLINT(google-explicit-constructor)
     constexpr double value() const noexcept { return value_; }
 

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# clang-tidy (.clang-tidy) and cppcheck on the project's own code: every
+# source file the main build compiles under src/, tests/, bench/ and
+# packaging/, with the headers they include. Any finding fails the stage,
+# except those listed in scripts/static-analysis/known-findings.txt.
+set -euo pipefail
+source "$(dirname "$0")/../common.sh"
+
+# The main build, as scripts/test.sh makes it; another folder may be named.
+BUILD_DIR="${NUTROVO_BUILD_DIR:-$NUTROVO_ROOT/build}"
+CONFIG_DIR="$NUTROVO_ROOT/scripts/static-analysis"
+CLANG_TIDY=clang-tidy-22
+JOBS=$(nproc)
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+for tool in "$CLANG_TIDY" cppcheck /usr/bin/python3; do
+    command -v "$tool" >/dev/null || {
+        echo "static-analysis: $tool is missing; install scripts/test.d/static-analysis.packages" >&2
+        exit 1
+    }
+done
+
+started=$SECONDS
+# The compilation database, and the moc files that tests include, come from
+# the main build; scripts/test.sh has just made it, so this is quick.
+build_into "$BUILD_DIR" >/dev/null
+
+# Each source file once (some are compiled into two targets), generated ones left out.
+/usr/bin/python3 - "$BUILD_DIR/compile_commands.json" "$NUTROVO_ROOT" >"$work/files" <<'PY'
+import json, os, sys
+root = os.path.realpath(sys.argv[2])
+own = tuple(os.path.join(root, d) + os.sep for d in ("src", "tests", "bench", "packaging"))
+seen = set()
+for entry in json.load(open(sys.argv[1])):
+    path = os.path.realpath(os.path.join(entry["directory"], entry["file"]))
+    if path.startswith(own) and path not in seen:
+        seen.add(path)
+        print(path)
+PY
+grep -E "/(src|packaging)/" "$work/files" >"$work/product" || true
+grep -vE "/(src|packaging)/" "$work/files" >"$work/checks" || true
+echo "static-analysis: $(wc -l <"$work/files") files"
+
+# clang-tidy, one file per process, as many at once as there are cores. Test
+# and benchmark code skips the path-sensitive analyser: QtTest's macros make
+# it several times slower there, for findings the tests themselves catch.
+tidy() {
+    local list=$1
+    shift
+    [ -s "$list" ] || return 0
+    xargs -a "$list" -P "$JOBS" -n 1 "$CLANG_TIDY" -p "$BUILD_DIR" --quiet "$@" \
+        >>"$work/tidy.log" 2>&1 || true
+}
+tidy "$work/product"
+tidy "$work/checks" --checks=-clang-analyzer-*
+tidied=$SECONDS
+
+# A finding is "path:line:col: warning|error: text [check]"; a header's
+# findings repeat for every file that includes it.
+grep -E '^/[^:]+:[0-9]+:[0-9]+: (warning|error): .*\[[^]]+\]$' "$work/tidy.log" |
+    sed -E 's/,-warnings-as-errors\]$/]/' | sort -u >"$work/findings" || true
+
+known=0
+new=0
+while IFS= read -r finding; do
+    path=${finding%%:*}
+    relative=${path#"$NUTROVO_ROOT"/}
+    check=$(sed -E 's/.*\[([^]]+)\]$/\1/' <<<"$finding")
+    if grep -Eq "^${relative//./\\.}[[:space:]]+${check//./\\.}([[:space:]]|$)" \
+        "$CONFIG_DIR/known-findings.txt"; then
+        known=$((known + 1))
+        echo "known $finding"
+    else
+        new=$((new + 1))
+        echo "$finding" >&2
+    fi
+done <"$work/findings"
+
+# A listed finding that no longer occurs has been fixed: its line can go.
+grep -Ev '^\s*(#|$)' "$CONFIG_DIR/known-findings.txt" | while read -r relative check; do
+    grep -Fq "$NUTROVO_ROOT/$relative:" "$work/findings" &&
+        grep -F "$NUTROVO_ROOT/$relative:" "$work/findings" | grep -Fq "[$check]" ||
+        echo "static-analysis: $relative $check is fixed; remove it from known-findings.txt"
+done
+
+mkdir -p "$BUILD_DIR/cppcheck"
+cppcheck_status=0
+cppcheck --enable=warning,style,performance,portability --std=c++20 --language=c++ \
+    --library=qt -I "$NUTROVO_ROOT/src" -I "$NUTROVO_ROOT/tests/support" \
+    --inline-suppr --suppressions-list="$CONFIG_DIR/cppcheck-suppressions.txt" \
+    --cppcheck-build-dir="$BUILD_DIR/cppcheck" -j "$JOBS" --quiet --error-exitcode=1 \
+    --template='{file}:{line}:{column}: {severity}: {message} [{id}]' \
+    --file-list="$work/files" || cppcheck_status=$?
+
+echo "static-analysis: clang-tidy $((tidied - started)) s, cppcheck $((SECONDS - tidied)) s;" \
+    "$new new finding(s), $known known"
+if [ "$new" -gt 0 ] || [ "$cppcheck_status" -ne 0 ]; then
+    echo "static-analysis: fix the findings above (or, for a deliberate exception, NOLINT or" \
+        "cppcheck-suppress on the line, with the reason)" >&2
+    exit 1
+fi
