@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAccessibleWidget>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QItemSelectionModel>
@@ -198,6 +199,50 @@ void nameControls(const BuiltWindow &built, std::span<const Spoken> names)
         controlNamed(built, spoken.control).setAccessibleName(qs(spoken.name));
 }
 
+// An option button as assistive technology sees it. The toolkit's own
+// Toggle action flips the button without a click, so the window's figures
+// would not follow; here both Toggle and Press pick the button as a click does.
+class OptionButtonAccessible final : public QAccessibleWidget {
+public:
+    explicit OptionButtonAccessible(QAbstractButton *button)
+        : QAccessibleWidget(button, QAccessible::RadioButton)
+    {
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.checkable = true;
+        state.checked = button()->isChecked();
+        return state;
+    }
+
+    QStringList actionNames() const override
+    {
+        return QStringList{toggleAction(), pressAction()} + QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString &actionName) override
+    {
+        if (actionName == toggleAction() || actionName == pressAction())
+            button()->click();
+        else
+            QAccessibleWidget::doAction(actionName);
+    }
+
+private:
+    QAbstractButton *button() const { return static_cast<QAbstractButton *>(widget()); }
+};
+
+// Registered before anything asks for a button's interface, so that the
+// toolkit never makes one of its own for it.
+void letAssistiveTechnologyClickButtons(const BuiltWindow &built)
+{
+    for (const QButtonGroup *group : built.groups)
+        for (QAbstractButton *button : group->buttons())
+            QAccessible::registerAccessibleInterface(new OptionButtonAccessible(button));
+}
+
 void nameOptionButtons(const BuiltWindow &built)
 {
     for (const Spoken &group : servingsGroups) {
@@ -270,6 +315,7 @@ void letAssistiveTechnologyPick(const BuiltWindow &built)
 
 void describeForAssistiveTechnology(const BuiltWindow &built)
 {
+    letAssistiveTechnologyClickButtons(built);
     nameControls(built, pickerNames);
     nameOptionButtons(built);
     nameDisplayFields(built);

@@ -2,7 +2,7 @@
 bus, as a screen reader does: every control is found by the name it is
 announced with, values are read through the Text interface, rows are picked
 through the list's Table interface or a row's Toggle action, and option
-the option buttons report whether they are picked.
+option buttons are picked through their Toggle and Press actions.
 
 Usage: atspi_check.py PID   (the process id of the running program)
 
@@ -198,6 +198,19 @@ def check(pid):
     expect_checked(window.named("Male", "radio button"), True)
     expect_checked(window.named("Female", "radio button"), False)
     expect_checked(window.named("Protein servings: 0", "radio button"), False)
+
+    # Three protein servings of 7 g protein and 3 g fat each.
+    servings = window.named("Protein servings: 3", "radio button")
+    press(servings, "Toggle")
+    print('ok   picked "Protein servings: 3" through its Toggle action')
+    expect_text(window, "Protein grams per day from protein foods", "21")
+    expect_text(window, "Fat grams per day from protein foods", "9")
+    expect_text(window, "Total protein, grams per day", "21")
+    expect_checked(servings, True)
+
+    press(window.named("Female", "radio button"), "Press")
+    expect_text(window, "Sex used", "Female")
+    expect_checked(window.named("Male", "radio button"), False)
 
 
 def main():

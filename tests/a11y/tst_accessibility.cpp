@@ -111,6 +111,8 @@ private slots:
     void rowPickedThroughAccessibility_data();
     void rowPickedThroughAccessibility();
     void browsingAnOpenListPicksNothing();
+    void optionPickedThroughAccessibility_data();
+    void optionPickedThroughAccessibility();
 
     void everyInputReachableByTab();
     void keyboardOnly_data();
@@ -298,6 +300,39 @@ void TestAccessibility::browsingAnOpenListPicksNothing()
     QTRY_VERIFY(!combo->view()->isVisible());
     QCOMPARE(combo->currentText(), QStringLiteral("40 yrs"));
     QCOMPARE(fieldText(*form_, "showAge"), QStringLiteral("40"));
+}
+
+void TestAccessibility::optionPickedThroughAccessibility_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("shown");
+    // 3 servings of 7 g protein.
+    QTest::newRow("Protein servings: 3 by Toggle") << "Option2(3)" << "toggle" << "protprot"
+                                                    << "21";
+    // 2 servings of 15 g carbohydrate.
+    QTest::newRow("Starches servings: 2 by Press") << "Option1(2)" << "press" << "starchcho"
+                                                    << "30";
+    QTest::newRow("Female by Toggle") << "sex(1)" << "toggle" << "showGender" << "Female";
+}
+
+// A button picked through its accessible action is a pick like a click:
+// the figures follow, and the button reports itself checked.
+void TestAccessibility::optionPickedThroughAccessibility()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, action);
+    QFETCH(QString, field);
+    QFETCH(QString, shown);
+    QAccessibleInterface *iface = accessible(control(*form_, button));
+    QVERIFY(iface && iface->actionInterface());
+    QVERIFY(!iface->state().checked);
+    iface->actionInterface()->doAction(action == "toggle"
+                                           ? QAccessibleActionInterface::toggleAction()
+                                           : QAccessibleActionInterface::pressAction());
+    QVERIFY(iface->state().checked);
+    QCOMPARE(fieldText(*form_, field), shown);
 }
 
 // One trip round the focus chain reaches every picker, every option group,
