@@ -183,7 +183,6 @@ PickCost measurePickCost(int picks, unsigned seed)
     showAndWaitForExposure(w.form);
     std::mt19937 random(seed);
     PickCost cost;
-    std::vector<double> changed;
     for (int i = 0; i < picks; ++i) {
         if (i % picksPerFloorBatch == 0) {
             measureSetText(w, cost.setTextMicros);

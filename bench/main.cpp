@@ -38,7 +38,7 @@ constexpr double printGoalMs = 1000; // click to job accepted
 // Unrecorded rounds that bring the libraries and fonts into the page cache.
 constexpr int warmUpRounds = 3;
 
-void usage()
+[[noreturn]] void usage()
 {
     std::fputs("usage: nutrovo_bench [--runs N] [--picks N] [--prints N] [--seed N]\n"
                "                     [--only startup|picks|print]\n"
