@@ -12,7 +12,6 @@
 #include <QWindow>
 #include <array>
 #include <random>
-#include <utility>
 
 namespace nutrovo::bench {
 
@@ -20,8 +19,8 @@ namespace {
 
 constexpr int groupCount = 6;
 constexpr int buttonsPerGroup = 16;
-// Picks between two floor measurements: both sample the same stretch of time.
-constexpr int picksPerFloorBatch = 10;
+// Picks between two samples of a recalculation that changes nothing.
+constexpr int picksPerUnchangedSample = 10;
 
 template <typename T> T *child(const QWidget &window, const QString &name)
 {
@@ -67,11 +66,12 @@ struct Window {
         return shown;
     }
 
-    int changedSince(const std::vector<QString> &before) const
+    std::vector<std::size_t> changedSince(const std::vector<QString> &before) const
     {
-        int changed = 0;
+        std::vector<std::size_t> changed;
         for (std::size_t i = 0; i < fields.size(); ++i)
-            changed += fields[i]->text() != before[i] ? 1 : 0;
+            if (fields[i]->text() != before[i])
+                changed.push_back(i);
         return changed;
     }
 };
@@ -133,39 +133,26 @@ Pick choosePick(const Window &w, std::mt19937 &random)
                 differentFrom(checkedIndex(group), buttonsPerGroup, random))]};
 }
 
-// Text of the same length that differs from the field's: the last character
-// moved on, as when a figure changes by one.
-QString otherText(const QString &text)
-{
-    if (text.isEmpty())
-        return QStringLiteral("0");
-    QString other = text;
-    const QChar last = other.back();
-    other.back() = last.isDigit() ? QChar(u'0' + (last.digitValue() + 1) % 10)
-                                  : QChar(last == u'x' ? u'y' : u'x');
-    return other;
-}
-
 double microsSince(long long startNs)
 {
     return static_cast<double>(monotonicNanoseconds() - startNs) / 1e3;
 }
 
-// Every field set to another text and back, each sweep timed as a batch.
-void measureSetText(Window &w, std::vector<double> &perCall)
+// The toolkit's floor for a pick that took the changed fields from `before`
+// to `after`: the fields put back, the window repainted as after the pick,
+// and the same texts set again with nothing but setText.
+double setTextFloor(Window &w, const std::vector<std::size_t> &changed,
+                    const std::vector<QString> &before, const std::vector<QString> &after)
 {
-    const std::vector<QString> shown = w.texts();
-    std::vector<QString> others;
-    for (const QString &text : shown)
-        others.push_back(otherText(text));
-    const double fieldCount = static_cast<double>(w.fields.size());
-    for (const std::vector<QString> *texts : {&std::as_const(others), &shown}) {
-        const long long start = monotonicNanoseconds();
-        for (std::size_t i = 0; i < w.fields.size(); ++i)
-            w.fields[i]->setText((*texts)[i]);
-        perCall.push_back(microsSince(start) / fieldCount);
-        QApplication::processEvents();
-    }
+    for (std::size_t i : changed)
+        w.fields[i]->setText(before[i]);
+    QApplication::processEvents();
+    const long long start = monotonicNanoseconds();
+    for (std::size_t i : changed)
+        w.fields[i]->setText(after[i]);
+    const double micros = microsSince(start);
+    QApplication::processEvents();
+    return micros;
 }
 
 void measureUnchangedRecalculate(Window &w, std::vector<double> &micros)
@@ -184,18 +171,21 @@ PickCost measurePickCost(int picks, unsigned seed)
     std::mt19937 random(seed);
     PickCost cost;
     for (int i = 0; i < picks; ++i) {
-        if (i % picksPerFloorBatch == 0) {
-            measureSetText(w, cost.setTextMicros);
+        if (i % picksPerUnchangedSample == 0)
             measureUnchangedRecalculate(w, cost.unchangedRecalculateMicros);
-        }
         const Pick pick = choosePick(w, random);
         const std::vector<QString> before = w.texts();
         const long long start = monotonicNanoseconds();
         pick.run();
         cost.pickMicros.push_back(microsSince(start));
-        cost.changedFields.push_back(w.changedSince(before));
+        const std::vector<std::size_t> changed = w.changedSince(before);
         // Painting happens after the handler, as between a user's picks.
         QApplication::processEvents();
+        const double floor = setTextFloor(w, changed, before, w.texts());
+        cost.floorMicros.push_back(floor);
+        cost.changedFields.push_back(static_cast<double>(changed.size()));
+        if (!changed.empty())
+            cost.setTextMicros.push_back(floor / static_cast<double>(changed.size()));
     }
     return cost;
 }

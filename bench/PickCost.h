@@ -1,7 +1,8 @@
 // The cost of one pick, measured in this process on the real window: from
 // the pick (a row set in a picker, a button clicked) to the return of the
 // handler with every field updated, beside the toolkit's floor for the same
-// picks: the fields whose text changed, times one QLineEdit::setText.
+// pick: the fields whose text it changed, given the same texts by
+// QLineEdit::setText alone, from the same state.
 #pragma once
 
 #include <vector>
@@ -10,7 +11,8 @@ namespace nutrovo::bench {
 
 struct PickCost {
     std::vector<double> pickMicros;                 // one per pick
-    std::vector<double> setTextMicros;              // one setText, from batches over every field
+    std::vector<double> floorMicros;                // per pick: its changes by setText alone
+    std::vector<double> setTextMicros;              // one setText: a floor over its changed fields
     std::vector<double> changedFields;              // per pick
     std::vector<double> unchangedRecalculateMicros; // a recalculation that changes no text
 };
