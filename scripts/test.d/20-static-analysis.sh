@@ -25,7 +25,11 @@ done
 started=$SECONDS
 # The compilation database, and the moc files that tests include, come from
 # the main build; scripts/test.sh has just made it, so this is quick.
-build_into "$BUILD_DIR" >/dev/null
+build_into "$BUILD_DIR" >"$work/build.log" 2>&1 || {
+    cat "$work/build.log" >&2
+    echo "static-analysis: the build in $BUILD_DIR failed" >&2
+    exit 1
+}
 
 # Each source file once (some are compiled into two targets), generated ones left out.
 /usr/bin/python3 - "$BUILD_DIR/compile_commands.json" "$NUTROVO_ROOT" >"$work/files" <<'PY'
