@@ -15,8 +15,6 @@
 #include <unistd.h>
 #include <vector>
 
-extern char **environ;
-
 namespace nutrovo::bench {
 
 namespace {
@@ -24,21 +22,28 @@ namespace {
 std::vector<std::string> childEnvironment(const EnvironmentChanges &changes)
 {
     std::vector<std::string> entries;
+    entries.reserve(changes.size() + 64);
     for (char **entry = environ; *entry != nullptr; ++entry) {
         const std::string text(*entry);
         const std::string name = text.substr(0, text.find('='));
         if (changes.find(name) == changes.end())
             entries.push_back(text);
     }
-    for (const auto &[name, value] : changes)
-        if (!value.empty())
-            entries.push_back(name + '=' + value);
+    for (const auto &[name, value] : changes) {
+        if (value.empty())
+            continue;
+        std::string entry = name;
+        entry += '=';
+        entry += value;
+        entries.push_back(std::move(entry));
+    }
     return entries;
 }
 
 std::vector<char *> pointersTo(std::vector<std::string> &texts)
 {
     std::vector<char *> pointers;
+    pointers.reserve(texts.size() + 1);
     for (std::string &text : texts)
         pointers.push_back(text.data());
     pointers.push_back(nullptr);

@@ -13,7 +13,7 @@ std::string cpuModel()
     std::ifstream cpuinfo("/proc/cpuinfo");
     std::string line;
     while (std::getline(cpuinfo, line)) {
-        if (line.rfind("model name", 0) == 0) {
+        if (line.starts_with("model name")) {
             const auto colon = line.find(':');
             return colon == std::string::npos ? line
                                               : line.substr(line.find_first_not_of(' ', colon + 1));

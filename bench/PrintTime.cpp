@@ -11,6 +11,12 @@
 #include <QTimer>
 #include <QWindow>
 #include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utility>
 
 namespace nutrovo::bench {
 
@@ -18,19 +24,33 @@ namespace {
 
 constexpr int pageWaitMs = 30000;
 
+// Runs the spooler fixture script, quietly, and says whether it succeeded.
 bool runFixture(const std::string &script, const char *action, const QString &stateDir)
 {
-    const std::string command =
-        "bash '" + script + "' " + action + " '" + stateDir.toStdString() + "' >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
+    std::string bash = "bash";
+    std::string scriptArg = script;
+    std::string actionArg = action;
+    std::string dirArg = stateDir.toStdString();
+    char *argv[] = {bash.data(), scriptArg.data(), actionArg.data(), dirArg.data(), nullptr};
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&quiet, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int error = posix_spawnp(&pid, "bash", &quiet, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&quiet);
+    int status = 0;
+    return error == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
 }
 
 // The private spooler for as long as the object lives.
 class Spooler {
 public:
-    Spooler(const std::string &script, const QString &stateDir) : script_(script), dir_(stateDir)
+    Spooler(std::string script, QString stateDir)
+        : script_(std::move(script)), dir_(std::move(stateDir)),
+          running_(runFixture(script_, "start", dir_))
     {
-        running_ = runFixture(script_, "start", dir_);
     }
     ~Spooler()
     {

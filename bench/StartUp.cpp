@@ -5,6 +5,7 @@ namespace nutrovo::bench {
 std::vector<double> figures(const std::vector<ChildRun> &runs, double ChildRun::*figure)
 {
     std::vector<double> values;
+    values.reserve(runs.size());
     for (const ChildRun &run : runs)
         values.push_back(run.*figure);
     return values;
@@ -13,6 +14,7 @@ std::vector<double> figures(const std::vector<ChildRun> &runs, double ChildRun::
 std::vector<double> peakKiB(const std::vector<ChildRun> &runs)
 {
     std::vector<double> values;
+    values.reserve(runs.size());
     for (const ChildRun &run : runs)
         values.push_back(static_cast<double>(run.peakKiB));
     return values;

@@ -11,6 +11,7 @@
 #include "VirtualDisplay.h"
 
 #include <QApplication>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -59,6 +60,16 @@ void chooseOnly(Options &options, std::string_view section)
     options.printing = section == "print";
 }
 
+// A whole number of at least 1, or the usage.
+int countFrom(std::string_view text)
+{
+    int count = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
+    if (error != std::errc() || end != text.data() + text.size() || count < 1)
+        usage();
+    return count;
+}
+
 Options parseOptions(int argc, char **argv)
 {
     Options options;
@@ -68,21 +79,19 @@ Options parseOptions(int argc, char **argv)
         if (value == nullptr)
             usage();
         if (arg == "--runs")
-            options.startUpRuns = std::atoi(value);
+            options.startUpRuns = countFrom(value);
         else if (arg == "--picks")
-            options.picks = std::atoi(value);
+            options.picks = countFrom(value);
         else if (arg == "--prints")
-            options.prints = std::atoi(value);
+            options.prints = countFrom(value);
         else if (arg == "--seed")
-            options.seed = static_cast<unsigned>(std::strtoul(value, nullptr, 10));
+            options.seed = static_cast<unsigned>(countFrom(value));
         else if (arg == "--only")
             chooseOnly(options, value);
         else
             usage();
         ++i;
     }
-    if (options.startUpRuns < 1 || options.picks < 1 || options.prints < 1)
-        usage();
     return options;
 }
 

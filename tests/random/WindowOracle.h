@@ -117,8 +117,8 @@ public:
         return cached_;
     }
 
-    QLineEdit *field(std::size_t i) const { return fields_[i]; }
-    QComboBox *picker(std::size_t slot) const { return pickers_[slot]; }
+    QLineEdit *field(std::size_t i) const { return fields_.at(i); }
+    QComboBox *picker(std::size_t slot) const { return pickers_.at(slot); }
 
 private:
     template <std::size_t N> static int pickedIndex(const std::array<QAbstractButton *, N> &buttons)
