@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <ranges>
+
 namespace nutrovo::ui {
 
 using layout::Align;
@@ -211,9 +213,7 @@ void place(QWidget &widget, const Control &c, int memberIndex)
 // over everything.
 void applyStacking(const BuiltWindow &built)
 {
-    const auto controls = layout::windowControls();
-    for (auto it = controls.rbegin(); it != controls.rend(); ++it) {
-        const Control &c = *it;
+    for (const Control &c : std::views::reverse(layout::windowControls())) {
         if (c.kind != Kind::Label)
             continue;
         const int members = c.count > 0 ? c.count : 1;
@@ -261,10 +261,11 @@ QString memberName(QStringView arrayName, int index)
 
 void keepOneTabStop(QButtonGroup &group)
 {
+    const QList<QAbstractButton *> buttons = group.buttons();
     QAbstractButton *stop = group.checkedButton();
-    if (!stop && !group.buttons().isEmpty())
-        stop = group.button(0);
-    for (QAbstractButton *button : group.buttons())
+    if (!stop && !buttons.isEmpty())
+        stop = buttons.constFirst();
+    for (QAbstractButton *button : buttons)
         button->setFocusPolicy(button == stop ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
