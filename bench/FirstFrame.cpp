@@ -5,10 +5,10 @@
 // once showing an empty window of the same size and title, so that the two
 // differ only in what the window holds.
 #include "Clock.h"
-#include "consult/WindowLayout.h"
+#include "window/WindowLayout.h"
 
 #ifdef NUTROVO_BENCH_FORM
-#include "consult/PlannerForm.h"
+#include "window/PlannerForm.h"
 #endif
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 
 #include "Clock.h"
 #include "consult/Outputs.h"
-#include "consult/PlannerForm.h"
+#include "window/PlannerForm.h"
 
 #include <QApplication>
 #include <QComboBox>

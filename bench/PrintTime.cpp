@@ -1,7 +1,7 @@
 #include "PrintTime.h"
 
 #include "Clock.h"
-#include "consult/PlannerForm.h"
+#include "window/PlannerForm.h"
 
 #include <QAbstractButton>
 #include <QApplication>

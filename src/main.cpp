@@ -1,4 +1,4 @@
-#include "consult/PlannerForm.h"
+#include "window/PlannerForm.h"
 
 #include <QApplication>
 

@@ -12,10 +12,10 @@
 // Against a spooler that is down it times how fast a print fails instead
 // (each failure's message box is closed at once).
 
-#include "consult/FormPrinter.h"
-#include "consult/PlannerForm.h"
-#include "consult/PrintPage.h"
-#include "consult/PrintSpooler.h"
+#include "print/FormPrinter.h"
+#include "window/PlannerForm.h"
+#include "print/PrintPage.h"
+#include "print/PrintSpooler.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

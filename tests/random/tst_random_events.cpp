@@ -13,8 +13,8 @@
 #define QTEST_QPA_MOUSE_HANDLING
 
 #include "WindowOracle.h"
-#include "consult/PlannerForm.h"
-#include "consult/WindowLayout.h"
+#include "window/PlannerForm.h"
+#include "window/WindowLayout.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -1,7 +1,7 @@
 // Reads the real window through its object names, as a user sees it.
 #pragma once
 
-#include "consult/PlannerForm.h"
+#include "window/PlannerForm.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

@@ -4,7 +4,7 @@
 // window must neither hang nor crash, keep the name as the toolkit took it,
 // and the next pick must still recalculate every field.
 #include "../random/WindowOracle.h"
-#include "consult/PlannerForm.h"
+#include "window/PlannerForm.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

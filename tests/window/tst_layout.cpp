@@ -2,7 +2,7 @@
 // panels that do not cover their area or misquote a formula, a broken focus
 // chain, help triggers that do not show their panel, text that no longer fits.
 #include "WindowProbe.h"
-#include "consult/WindowLayout.h"
+#include "window/WindowLayout.h"
 
 #include <QFontInfo>
 #include <QGroupBox>

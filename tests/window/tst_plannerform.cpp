@@ -2,7 +2,7 @@
 // into display fields, reset, and the object-name contract outside tools use.
 #include "RecordingSink.h"
 #include "WindowProbe.h"
-#include "consult/FaultGuard.h"
+#include "window/FaultGuard.h"
 #include "numeric/Checked.h"
 
 #include <QAbstractItemView>

@@ -1,6 +1,6 @@
-#include "consult/FaultGuard.h"
+#include "window/FaultGuard.h"
 
-#include "consult/WindowLayout.h"
+#include "window/WindowLayout.h"
 
 #include <QApplication>
 #include <QMessageBox>

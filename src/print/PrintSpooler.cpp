@@ -1,4 +1,4 @@
-#include "consult/PrintSpooler.h"
+#include "print/PrintSpooler.h"
 
 #include <algorithm>
 #include <cstdlib>

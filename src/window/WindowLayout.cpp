@@ -1,4 +1,4 @@
-#include "consult/WindowLayout.h"
+#include "window/WindowLayout.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
-#include "consult/PrintPage.h"
+#include "print/PrintPage.h"
 
-#include "consult/WindowLayout.h"
+#include "window/WindowLayout.h"
 
 #include <QAbstractButton>
 #include <QBuffer>

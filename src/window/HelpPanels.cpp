@@ -1,6 +1,6 @@
-#include "consult/HelpPanels.h"
+#include "window/HelpPanels.h"
 
-#include "consult/WindowLayout.h"
+#include "window/WindowLayout.h"
 
 #include <QEvent>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
-#include "consult/WindowBuilder.h"
+#include "window/WindowBuilder.h"
 
-#include "consult/PictureBox.h"
-#include "consult/WindowLayout.h"
+#include "window/PictureBox.h"
+#include "window/WindowLayout.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

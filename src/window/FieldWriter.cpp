@@ -1,4 +1,4 @@
-#include "consult/FieldWriter.h"
+#include "window/FieldWriter.h"
 
 #include <QLineEdit>
 

@@ -1,4 +1,4 @@
-#include "consult/PictureBox.h"
+#include "window/PictureBox.h"
 
 #include <QPainter>
 #include <QStyle>

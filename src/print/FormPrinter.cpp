@@ -1,8 +1,8 @@
-#include "consult/FormPrinter.h"
+#include "print/FormPrinter.h"
 
-#include "consult/PrintPage.h"
-#include "consult/PrintSpooler.h"
-#include "consult/WindowLayout.h"
+#include "print/PrintPage.h"
+#include "print/PrintSpooler.h"
+#include "window/WindowLayout.h"
 
 #include <QDateTime>
 #include <QMessageBox>

@@ -1,7 +1,7 @@
-#include "consult/Accessibility.h"
+#include "window/Accessibility.h"
 
 #include "consult/Outputs.h"
-#include "consult/WindowBuilder.h"
+#include "window/WindowBuilder.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
