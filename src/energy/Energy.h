@@ -3,6 +3,8 @@
 // checked double arithmetic.
 #pragma once
 
+#include "numeric/Units.h"
+
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -16,8 +18,6 @@ struct Client {
     std::int32_t weightKg = 0;
     double activity = 0.0;
 };
-
-inline constexpr double kilojoulesPerKilocalorie = 4.1868;
 
 // Cut (not rounded) to one decimal; none when the height is not above 0.
 std::optional<double> bodyMassIndex(const Client &client);

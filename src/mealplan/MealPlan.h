@@ -2,6 +2,8 @@
 // totals, energies and percentage split that follow from them.
 #pragma once
 
+#include "numeric/Units.h"
+
 #include <array>
 #include <cstdint>
 #include <variant>
@@ -34,7 +36,6 @@ using Grams = std::variant<std::int16_t, double>;
 
 Grams gramCell(FoodGroup group, Nutrient nutrient, const Servings &servings);
 
-inline constexpr double kilojoulesPerKilocalorie = 4.1868;
 int kilocaloriesPerGram(Nutrient nutrient);
 
 // Sum of the six cells of one nutrient, as shown, added left to right.
