@@ -2,7 +2,7 @@
 
 #include "print/PrintPage.h"
 #include "print/PrintSpooler.h"
-#include "window/WindowLayout.h"
+#include "window/QtText.h"
 
 #include <QDateTime>
 #include <QMessageBox>
@@ -11,12 +11,6 @@
 namespace nutrovo::print {
 
 namespace {
-
-QString windowTitle()
-{
-    return QString::fromUtf8(layout::windowTitle.data(),
-                             static_cast<qsizetype>(layout::windowTitle.size()));
-}
 
 PrintOutcome printOrFail(QWidget &window)
 {
@@ -32,7 +26,7 @@ PrintOutcome printOrFail(QWidget &window)
     if (pdf.isEmpty())
         return {0, QStringLiteral("the page could not be made")};
 
-    const Submission submission = spooler.submitPdf(check.destination, windowTitle(), pdf);
+    const Submission submission = spooler.submitPdf(check.destination, ui::windowTitle(), pdf);
     return {submission.jobId, submission.failure};
 }
 
@@ -51,7 +45,7 @@ PrintOutcome printWindow(QWidget &window) noexcept
 
 void tellPrintFailed(QWidget *parent)
 {
-    QMessageBox box(QMessageBox::NoIcon, windowTitle(),
+    QMessageBox box(QMessageBox::NoIcon, ui::windowTitle(),
                     QStringLiteral("The form can't be printed."), QMessageBox::Ok, parent);
     box.exec();
 }

@@ -1,6 +1,6 @@
 #include "print/PrintPage.h"
 
-#include "window/WindowLayout.h"
+#include "window/QtText.h"
 
 #include <QAbstractButton>
 #include <QBuffer>
@@ -31,12 +31,6 @@ constexpr qreal printDotsPerInch = 300;
 constexpr int largestImageScale = 6;
 constexpr qreal marginMillimetres = 10;
 constexpr qreal footerPoints = 8;
-
-QString windowTitle()
-{
-    return QString::fromUtf8(layout::windowTitle.data(),
-                             static_cast<qsizetype>(layout::windowTitle.size()));
-}
 
 // One text as the window shows it, in window coordinates.
 struct ShownText {
@@ -185,8 +179,8 @@ QByteArray windowPagePdf(QWidget &window, QSizeF paperMillimetres, const QDateTi
     QBuffer buffer(&pdf);
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter writer(&buffer);
-    writer.setTitle(windowTitle());
-    writer.setCreator(windowTitle());
+    writer.setTitle(ui::windowTitle());
+    writer.setCreator(ui::windowTitle());
     if (!writer.setPageLayout(pageLayout(paperMillimetres)))
         return {};
     const PagePlan plan = planPage(writer, window.size());

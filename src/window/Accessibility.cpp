@@ -1,6 +1,7 @@
 #include "window/Accessibility.h"
 
 #include "consult/Outputs.h"
+#include "window/QtText.h"
 #include "window/WindowBuilder.h"
 
 #include <QAbstractButton>
@@ -180,11 +181,6 @@ static_assert(namesEveryFieldOnce(), "every display field needs exactly one spok
 
 constexpr std::string_view helpPictureDescription =
     "Shows the formula while the mouse button or the Space bar is held on it";
-
-QString qs(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QWidget &controlNamed(const BuiltWindow &built, std::string_view name)
 {

@@ -1,6 +1,6 @@
 #include "window/FaultGuard.h"
 
-#include "window/WindowLayout.h"
+#include "window/QtText.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -41,9 +41,7 @@ void reportFaultAndExit(const std::string &what)
                                 .arg(QString::fromStdString(what));
     std::fprintf(stderr, "nutrovo: run-time error: %s\n", what.c_str());
     if (qobject_cast<QApplication *>(QCoreApplication::instance())) {
-        const QString title =
-            QString::fromUtf8(layout::windowTitle.data(), qsizetype(layout::windowTitle.size()));
-        QMessageBox::critical(nullptr, title, message);
+        QMessageBox::critical(nullptr, windowTitle(), message);
     }
     std::fflush(nullptr);
     // Not exit(): unwinding Qt's globals from inside an event handler is not safe.

@@ -1,5 +1,6 @@
 #include "window/HelpPanels.h"
 
+#include "window/QtText.h"
 #include "window/WindowLayout.h"
 
 #include <QEvent>
@@ -11,8 +12,8 @@ namespace nutrovo::ui {
 HelpPanels::HelpPanels(const QHash<QString, QWidget *> &controls)
 {
     for (const layout::HelpTrigger &t : layout::helpTriggers()) {
-        QWidget *trigger = controls.value(QString::fromLatin1(t.trigger.data(), qsizetype(t.trigger.size())));
-        QWidget *panel = controls.value(QString::fromLatin1(t.panel.data(), qsizetype(t.panel.size())));
+        QWidget *trigger = controls.value(qs(t.trigger));
+        QWidget *panel = controls.value(qs(t.panel));
         Q_ASSERT(trigger && panel);
         panelOf_.insert(trigger, panel);
         trigger->installEventFilter(this);

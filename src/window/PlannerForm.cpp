@@ -6,6 +6,7 @@
 #include "window/FieldWriter.h"
 #include "print/FormPrinter.h"
 #include "window/HelpPanels.h"
+#include "window/QtText.h"
 #include "consult/Recalculate.h"
 #include "window/WindowBuilder.h"
 #include "window/WindowLayout.h"
@@ -25,11 +26,6 @@ static void registerPictures() { Q_INIT_RESOURCE(nutrovo); }
 namespace nutrovo {
 
 namespace {
-
-QString qs(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 void fillRows(QComboBox &combo, pickers::Picker picker)
 {
@@ -67,7 +63,7 @@ PlannerForm::~PlannerForm() = default;
 
 void PlannerForm::createControls()
 {
-    setWindowTitle(qs(layout::windowTitle));
+    setWindowTitle(ui::windowTitle());
     setWindowIcon(QIcon(QStringLiteral(":/nutrovo/nutrovo.svg")));
     QPalette surface = palette();
     surface.setColor(QPalette::Window, Qt::white);
@@ -80,7 +76,7 @@ void PlannerForm::createControls()
     ui::describeForAssistiveTechnology(ui_->built);
     const auto &controls = ui_->built.controls;
     for (std::size_t i = 0; i < outputCount; ++i) {
-        auto *field = qobject_cast<QLineEdit *>(controls.value(qs(outputNames[i])));
+        auto *field = qobject_cast<QLineEdit *>(controls.value(ui::qs(outputNames[i])));
         Q_ASSERT(field);
         ui_->fields.bind(static_cast<Output>(i), field);
     }

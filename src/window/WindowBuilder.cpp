@@ -1,6 +1,7 @@
 #include "window/WindowBuilder.h"
 
 #include "window/PictureBox.h"
+#include "window/QtText.h"
 #include "window/WindowLayout.h"
 
 #include <QButtonGroup>
@@ -22,11 +23,6 @@ using layout::Control;
 using layout::Kind;
 
 namespace {
-
-QString qs(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 int px(int twips) { return twips / layout::twipsPerPixel; }
 
