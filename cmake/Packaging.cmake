@@ -85,9 +85,12 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "science")
 # Depends is worked out by dpkg-shlibdeps from the libraries the program links.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The window is laid out at fixed positions for these faces; no library
-# links them, so they are named here.
+# The window is laid out at fixed positions for these faces, and libcups is
+# opened on the first print; no library links them, so they are named here.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-comic-neue")
+if(NUTROVO_WITH_CUPS)
+    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libcups2")
+endif()
 # Control files get the modes Debian policy asks for.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_SOURCE_GENERATOR "")

@@ -97,14 +97,10 @@ QImage windowImage(QWidget &window, int scale)
     return image;
 }
 
-QPageLayout pageLayout(QSizeF paperMillimetres)
+QPageSize paperOf(QSizeF paperMillimetres)
 {
-    const QPageSize paper = paperMillimetres.isEmpty()
-                                ? QPageSize(QPageSize::A4)
-                                : QPageSize(paperMillimetres, QPageSize::Millimeter);
-    const QMarginsF margins(marginMillimetres, marginMillimetres, marginMillimetres,
-                            marginMillimetres);
-    return QPageLayout(paper, QPageLayout::Portrait, margins, QPageLayout::Millimeter);
+    return paperMillimetres.isEmpty() ? QPageSize(QPageSize::A4)
+                                      : QPageSize(paperMillimetres, QPageSize::Millimeter);
 }
 
 QFont footerFont()
@@ -133,13 +129,13 @@ struct PagePlan {
     qreal footerHeight = 0;
 };
 
-// Where things go on the page, in the writer's device units.
-PagePlan planPage(const QPdfWriter &writer, QSize windowSize)
+// Where things go on the page, in the device's units.
+PagePlan planPage(const QPaintDevice &device, QSize windowSize)
 {
     PagePlan plan;
-    plan.printable = QRectF(0, 0, writer.width(), writer.height());
+    plan.printable = QRectF(0, 0, device.width(), device.height());
     plan.footer = footerFont();
-    plan.footerHeight = 2 * QFontMetricsF(plan.footer, &writer).height();
+    plan.footerHeight = 2 * QFontMetricsF(plan.footer, &device).height();
     plan.imageArea = imageArea(windowSize, plan.printable, plan.footerHeight);
     return plan;
 }
@@ -173,6 +169,26 @@ QString printedOnLine(const QDateTime &printedAt)
     return QLocale::c().toString(printedAt, QStringLiteral("'Printed on 'yyyy-MM-dd' at 'HH:mm"));
 }
 
+bool paintWindowPage(QPagedPaintDevice &device, QWidget &window, const QDateTime &printedAt)
+{
+    const QMarginsF margins(marginMillimetres, marginMillimetres, marginMillimetres,
+                            marginMillimetres);
+    device.setPageMargins(margins, QPageLayout::Millimeter);
+    const PagePlan plan = planPage(device, window.size());
+    const QImage image = windowImage(
+        window, imageScaleFor(plan.imageArea.width() / device.logicalDpiX(), window.width()));
+    if (image.isNull())
+        return false;
+
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    // Without it a PDF would store the image as JPEG, blurring the figures.
+    painter.setRenderHint(QPainter::LosslessImageRendering);
+    paintPage(painter, plan, window, image, printedAt);
+    return painter.end();
+}
+
 QByteArray windowPagePdf(QWidget &window, QSizeF paperMillimetres, const QDateTime &printedAt)
 {
     QByteArray pdf;
@@ -181,21 +197,8 @@ QByteArray windowPagePdf(QWidget &window, QSizeF paperMillimetres, const QDateTi
     QPdfWriter writer(&buffer);
     writer.setTitle(ui::windowTitle());
     writer.setCreator(ui::windowTitle());
-    if (!writer.setPageLayout(pageLayout(paperMillimetres)))
-        return {};
-    const PagePlan plan = planPage(writer, window.size());
-    const QImage image = windowImage(
-        window, imageScaleFor(plan.imageArea.width() / writer.resolution(), window.width()));
-    if (image.isNull())
-        return {};
-
-    QPainter painter;
-    if (!painter.begin(&writer))
-        return {};
-    // Without it the image would be stored as JPEG, blurring the figures.
-    painter.setRenderHint(QPainter::LosslessImageRendering);
-    paintPage(painter, plan, window, image, printedAt);
-    if (!painter.end())
+    if (!writer.setPageSize(paperOf(paperMillimetres)) ||
+        !paintWindowPage(writer, window, printedAt))
         return {};
     return pdf;
 }

@@ -9,12 +9,17 @@
 #include <QSizeF>
 #include <QString>
 
+class QPagedPaintDevice;
 class QWidget;
 
 namespace nutrovo::print {
 
 // The footer line that dates the printed consultation.
 QString printedOnLine(const QDateTime &printedAt);
+
+// Paints that page onto a device whose paper is chosen, within margins of its
+// own; false when the page could not be made.
+bool paintWindowPage(QPagedPaintDevice &device, QWidget &window, const QDateTime &printedAt);
 
 // A one-page PDF of the window as it is displayed now, on paper of the given
 // size (A4 when empty). Empty when the page could not be made.

@@ -1,10 +1,10 @@
 #include "print/PrintSpooler.h"
 
+#include "print/CupsLibrary.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <cups/cups.h>
-#include <cups/pwg.h>
 
 namespace nutrovo::print {
 
@@ -24,9 +24,9 @@ int stopWaiting(http_t *, void *)
     return 0;
 }
 
-QString withCupsError(const QString &what)
+QString withCupsError(const CupsLibrary &cups, const QString &what)
 {
-    return what + QStringLiteral(" (") + QString::fromUtf8(cupsLastErrorString()) + u')';
+    return what + QStringLiteral(" (") + QString::fromUtf8(cups.cupsLastErrorString()) + u')';
 }
 
 bool failed(ipp_status_t status)
@@ -35,25 +35,26 @@ bool failed(ipp_status_t status)
 }
 
 struct DestinationFree {
-    void operator()(cups_dest_t *dest) const { cupsFreeDests(1, dest); }
+    const CupsLibrary *cups;
+    void operator()(cups_dest_t *dest) const { cups->cupsFreeDests(1, dest); }
 };
 using DestinationPtr = std::unique_ptr<cups_dest_t, DestinationFree>;
 
-const char *option(const cups_dest_t &dest, const char *name)
+const char *option(const CupsLibrary &cups, const cups_dest_t &dest, const char *name)
 {
-    return cupsGetOption(name, dest.num_options, dest.options);
+    return cups.cupsGetOption(name, dest.num_options, dest.options);
 }
 
 // A paper size by whichever naming the spooler used for it.
-QSizeF mediaMillimetres(const char *media)
+QSizeF mediaMillimetres(const CupsLibrary &cups, const char *media)
 {
     if (media == nullptr || *media == '\0')
         return {};
-    const pwg_media_t *size = pwgMediaForPWG(media);
+    const pwg_media_t *size = cups.pwgMediaForPWG(media);
     if (size == nullptr)
-        size = pwgMediaForPPD(media);
+        size = cups.pwgMediaForPPD(media);
     if (size == nullptr)
-        size = pwgMediaForLegacy(media);
+        size = cups.pwgMediaForLegacy(media);
     if (size == nullptr || size->width <= 0 || size->length <= 0)
         return {};
     // PWG sizes are in hundredths of a millimetre.
@@ -61,19 +62,19 @@ QSizeF mediaMillimetres(const char *media)
 }
 
 // The size in a media-col collection: {media-size={x-dimension y-dimension}}.
-QSizeF mediaColMillimetres(ipp_attribute_t *mediaCol)
+QSizeF mediaColMillimetres(const CupsLibrary &cups, ipp_attribute_t *mediaCol)
 {
-    ipp_t *col = mediaCol != nullptr ? ippGetCollection(mediaCol, 0) : nullptr;
+    ipp_t *col = mediaCol != nullptr ? cups.ippGetCollection(mediaCol, 0) : nullptr;
     ipp_attribute_t *size =
-        col != nullptr ? ippFindAttribute(col, "media-size", IPP_TAG_BEGIN_COLLECTION) : nullptr;
-    ipp_t *dimensions = size != nullptr ? ippGetCollection(size, 0) : nullptr;
+        col != nullptr ? cups.ippFindAttribute(col, "media-size", IPP_TAG_BEGIN_COLLECTION) : nullptr;
+    ipp_t *dimensions = size != nullptr ? cups.ippGetCollection(size, 0) : nullptr;
     if (dimensions == nullptr)
         return {};
-    ipp_attribute_t *x = ippFindAttribute(dimensions, "x-dimension", IPP_TAG_INTEGER);
-    ipp_attribute_t *y = ippFindAttribute(dimensions, "y-dimension", IPP_TAG_INTEGER);
-    if (x == nullptr || y == nullptr || ippGetInteger(x, 0) <= 0 || ippGetInteger(y, 0) <= 0)
+    ipp_attribute_t *x = cups.ippFindAttribute(dimensions, "x-dimension", IPP_TAG_INTEGER);
+    ipp_attribute_t *y = cups.ippFindAttribute(dimensions, "y-dimension", IPP_TAG_INTEGER);
+    if (x == nullptr || y == nullptr || cups.ippGetInteger(x, 0) <= 0 || cups.ippGetInteger(y, 0) <= 0)
         return {};
-    return QSizeF(ippGetInteger(x, 0) / 100.0, ippGetInteger(y, 0) / 100.0);
+    return QSizeF(cups.ippGetInteger(x, 0) / 100.0, cups.ippGetInteger(y, 0) / 100.0);
 }
 
 // The paper the destination prints on unless told otherwise: the user's own
@@ -82,31 +83,31 @@ QSizeF mediaColMillimetres(ipp_attribute_t *mediaCol)
 // spooler may leave the media-default name blank. (cupsGetDestMediaDefault is
 // no use here: without a user's choice it answers US Letter, whatever the
 // printer.)
-QSizeF defaultMediaMillimetres(http_t *http, cups_dest_t &dest)
+QSizeF defaultMediaMillimetres(const CupsLibrary &cups, http_t *http, cups_dest_t &dest)
 {
-    if (const char *chosen = option(dest, "media"))
-        return mediaMillimetres(chosen);
-    cups_dinfo_t *info = cupsCopyDestInfo(http, &dest);
+    if (const char *chosen = option(cups, dest, "media"))
+        return mediaMillimetres(cups, chosen);
+    cups_dinfo_t *info = cups.cupsCopyDestInfo(http, &dest);
     if (info == nullptr)
         return {};
-    QSizeF millimetres = mediaColMillimetres(cupsFindDestDefault(http, &dest, info, "media-col"));
+    QSizeF millimetres = mediaColMillimetres(cups, cups.cupsFindDestDefault(http, &dest, info, "media-col"));
     if (millimetres.isEmpty()) {
-        ipp_attribute_t *media = cupsFindDestDefault(http, &dest, info, "media");
+        ipp_attribute_t *media = cups.cupsFindDestDefault(http, &dest, info, "media");
         millimetres =
-            mediaMillimetres(media != nullptr ? ippGetString(media, 0, nullptr) : nullptr);
+            mediaMillimetres(cups, media != nullptr ? cups.ippGetString(media, 0, nullptr) : nullptr);
     }
-    cupsFreeDestInfo(info);
+    cups.cupsFreeDestInfo(info);
     return millimetres;
 }
 
-QString readinessFailure(const cups_dest_t &dest)
+QString readinessFailure(const CupsLibrary &cups, const cups_dest_t &dest)
 {
-    const char *state = option(dest, "printer-state");
+    const char *state = option(cups, dest, "printer-state");
     if (state == nullptr)
         return QStringLiteral("the default printer's state is unknown");
     if (std::strtol(state, nullptr, 10) == IPP_PSTATE_STOPPED)
         return QStringLiteral("the default printer is stopped");
-    const char *accepting = option(dest, "printer-is-accepting-jobs");
+    const char *accepting = option(cups, dest, "printer-is-accepting-jobs");
     if (accepting == nullptr || std::strcmp(accepting, "true") != 0)
         return QStringLiteral("the default printer is not accepting jobs");
     return {};
@@ -115,72 +116,75 @@ QString readinessFailure(const cups_dest_t &dest)
 } // namespace
 
 struct Spooler::Connection {
+    const CupsLibrary &cups;
     http_t *http = nullptr;
 
     // Connecting also makes libcups ignore SIGPIPE for the whole program, so
     // a spooler that hangs up in the middle of a document is a failed write
     // here, not the end of the program.
-    Connection()
-        : http(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
+    explicit Connection(const CupsLibrary &library)
+        : cups(library), http(cups.httpConnect2(cups.cupsServer(), cups.ippPort(), nullptr, AF_UNSPEC, cups.cupsEncryption(), 1,
                             connectTimeoutMs, nullptr))
     {
         if (http != nullptr)
-            httpSetTimeout(http, answerTimeoutSeconds, stopWaiting, nullptr);
+            cups.httpSetTimeout(http, answerTimeoutSeconds, stopWaiting, nullptr);
     }
     ~Connection()
     {
         if (http != nullptr)
-            httpClose(http);
+            cups.httpClose(http);
     }
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
 };
 
-Spooler::Spooler() : connection_(std::make_unique<Connection>()) {}
+Spooler::Spooler(const CupsLibrary &cups) : connection_(std::make_unique<Connection>(cups)) {}
 
 Spooler::~Spooler() = default;
 
 DestinationCheck Spooler::checkDefaultDestination()
 {
+    const CupsLibrary &cups = connection_->cups;
     http_t *http = connection_->http;
     if (http == nullptr)
         return {{}, QStringLiteral("the print spooler can't be reached")};
-    const DestinationPtr dest(cupsGetNamedDest(http, nullptr, nullptr));
+    const DestinationPtr dest(cups.cupsGetNamedDest(http, nullptr, nullptr), {&cups});
     if (!dest)
-        return {{}, withCupsError(QStringLiteral("there is no default printer"))};
-    if (QString failure = readinessFailure(*dest); !failure.isEmpty())
+        return {{}, withCupsError(cups, QStringLiteral("there is no default printer"))};
+    if (QString failure = readinessFailure(cups, *dest); !failure.isEmpty())
         return {{}, failure};
-    return {{QString::fromUtf8(dest->name), defaultMediaMillimetres(http, *dest)}, {}};
+    return {{QString::fromUtf8(dest->name), defaultMediaMillimetres(cups, http, *dest)}, {}};
 }
 
-Submission Spooler::submitPdf(const Destination &destination, const QString &title,
-                              const QByteArray &pdf)
+PrintOutcome Spooler::submitPdf(const Destination &destination, const QString &title,
+                                const QByteArray &pdf)
 {
+    const CupsLibrary &cups = connection_->cups;
     http_t *http = connection_->http;
     if (http == nullptr)
-        return {0, QStringLiteral("the print spooler can't be reached")};
+        return {QStringLiteral("the print spooler can't be reached")};
     const QByteArray name = destination.name.toUtf8();
     const QByteArray jobTitle = title.toUtf8();
 
-    const int jobId = cupsCreateJob(http, name.constData(), jobTitle.constData(), 0, nullptr);
+    const int jobId = cups.cupsCreateJob(http, name.constData(), jobTitle.constData(), 0, nullptr);
     if (jobId <= 0)
-        return {0, withCupsError(QStringLiteral("the spooler refused the job"))};
+        return {withCupsError(cups, QStringLiteral("the spooler refused the job"))};
 
-    bool sent = cupsStartDocument(http, name.constData(), jobId, jobTitle.constData(),
+    bool sent = cups.cupsStartDocument(http, name.constData(), jobId, jobTitle.constData(),
                                   CUPS_FORMAT_PDF, 1) == HTTP_STATUS_CONTINUE;
     for (qsizetype offset = 0; sent && offset < pdf.size(); offset += writeChunk) {
         const auto length = static_cast<std::size_t>(std::min(writeChunk, pdf.size() - offset));
-        sent = cupsWriteRequestData(http, pdf.constData() + offset, length) == HTTP_STATUS_CONTINUE;
+        sent = cups.cupsWriteRequestData(http, pdf.constData() + offset, length) == HTTP_STATUS_CONTINUE;
     }
     // Read the spooler's answer even after a failed write: it says why.
-    const ipp_status_t status = cupsFinishDocument(http, name.constData());
+    const ipp_status_t status = cups.cupsFinishDocument(http, name.constData());
     if (sent && !failed(status))
-        return {jobId, {}};
+        return {{}, jobId};
 
-    const QString failure = withCupsError(QStringLiteral("the spooler refused the document"));
+    const QString failure = withCupsError(cups, QStringLiteral("the spooler refused the document"));
     // A job without its document would wait in the queue for ever.
-    cupsCancelJob2(http, name.constData(), jobId, 0);
-    return {0, failure};
+    cups.cupsCancelJob2(http, name.constData(), jobId, 0);
+    return {failure};
 }
 
 } // namespace nutrovo::print

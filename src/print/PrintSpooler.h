@@ -3,12 +3,16 @@
 // print with a failure instead of freezing the window.
 #pragma once
 
+#include "print/Printer.h"
+
 #include <QByteArray>
 #include <QSizeF>
 #include <QString>
 #include <memory>
 
 namespace nutrovo::print {
+
+struct CupsLibrary;
 
 // The default destination, once it has been found ready to take a job.
 struct Destination {
@@ -22,15 +26,9 @@ struct DestinationCheck {
     bool ready() const { return failure.isEmpty(); }
 };
 
-struct Submission {
-    int jobId = 0;   // the spooler's id for the accepted job
-    QString failure; // empty when the spooler accepted the whole document
-    bool accepted() const { return failure.isEmpty() && jobId > 0; }
-};
-
 class Spooler {
 public:
-    Spooler();
+    explicit Spooler(const CupsLibrary &cups);
     ~Spooler();
     Spooler(const Spooler &) = delete;
     Spooler &operator=(const Spooler &) = delete;
@@ -42,8 +40,8 @@ public:
 
     // Sends one PDF document as one job; accepted only when the spooler has
     // given the job an id and confirmed the whole document.
-    Submission submitPdf(const Destination &destination, const QString &title,
-                         const QByteArray &pdf);
+    PrintOutcome submitPdf(const Destination &destination, const QString &title,
+                           const QByteArray &pdf);
 
 private:
     struct Connection;

@@ -48,4 +48,11 @@ void reportFaultAndExit(const std::string &what)
     std::_Exit(EXIT_FAILURE);
 }
 
+void tellPrintFailed(QWidget *parent)
+{
+    QMessageBox box(QMessageBox::NoIcon, windowTitle(),
+                    QStringLiteral("The form can't be printed."), QMessageBox::Ok, parent);
+    box.exec();
+}
+
 } // namespace nutrovo::ui

@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+class QWidget;
+
 namespace nutrovo::ui {
 
 using FaultReporter = std::function<void(const std::string &what)>;
@@ -19,6 +21,10 @@ FaultReporter setFaultReporter(FaultReporter reporter);
 void reportFaultAndExit(const std::string &what);
 
 void reportFault(const std::string &what);
+
+// The one message for a print that failed, whatever the cause: modal, OK
+// only, no icon, under the application's title. The window stays as it was.
+void tellPrintFailed(QWidget *parent);
 
 template <typename Handler> void runGuarded(Handler &&handler) noexcept
 {

@@ -4,7 +4,7 @@
 #include "consult/Display.h"
 #include "window/FaultGuard.h"
 #include "window/FieldWriter.h"
-#include "print/FormPrinter.h"
+#include "print/Printer.h"
 #include "window/HelpPanels.h"
 #include "window/QtText.h"
 #include "consult/Recalculate.h"
@@ -51,7 +51,10 @@ struct PlannerForm::Controls {
     Picker &picker(PickerId id) { return pickers.at(static_cast<std::size_t>(id)); }
 };
 
-PlannerForm::PlannerForm(QWidget *parent) : QWidget(parent), ui_(std::make_unique<Controls>())
+PlannerForm::PlannerForm(QWidget *parent) : PlannerForm(print::platformPrinter(), parent) {}
+
+PlannerForm::PlannerForm(std::unique_ptr<print::Printer> printer, QWidget *parent)
+    : QWidget(parent), printer_(std::move(printer)), ui_(std::make_unique<Controls>())
 {
     registerPictures();
     createControls();
@@ -256,8 +259,8 @@ void PlannerForm::ResetCmd_Click()
 // One failed print, one message; the window stays exactly as it was.
 void PlannerForm::printbutton_Click()
 {
-    if (!print::printWindow(*this).printed())
-        print::tellPrintFailed(this);
+    if (!printer_->print(*this).printed())
+        ui::tellPrintFailed(this);
 }
 
 } // namespace nutrovo

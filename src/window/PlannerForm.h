@@ -17,10 +17,16 @@ class QLineEdit;
 
 namespace nutrovo {
 
+namespace print {
+class Printer;
+}
+
 class PlannerForm : public QWidget {
     Q_OBJECT
 public:
+    // Prints on the platform's printer.
     explicit PlannerForm(QWidget *parent = nullptr);
+    explicit PlannerForm(std::unique_ptr<print::Printer> printer, QWidget *parent = nullptr);
     ~PlannerForm() override;
 
     const ConsultState &state() const { return state_; }
@@ -63,6 +69,7 @@ private:
     void clearServingsButtons();
 
     ConsultState state_;
+    std::unique_ptr<print::Printer> printer_;
     struct Controls;
     std::unique_ptr<Controls> ui_;
 };

@@ -12,10 +12,11 @@
 // Against a spooler that is down it times how fast a print fails instead
 // (each failure's message box is closed at once).
 
-#include "print/FormPrinter.h"
-#include "window/PlannerForm.h"
+#include "print/CupsLibrary.h"
+#include "print/CupsPrinter.h"
 #include "print/PrintPage.h"
 #include "print/PrintSpooler.h"
+#include "window/PlannerForm.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -54,6 +55,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const int prints = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
 
+    const nutrovo::print::CupsLibrary *library = nutrovo::print::cupsLibrary();
+    if (library == nullptr)
+        return 1;
+    const nutrovo::print::CupsLibrary &cups = *library;
     nutrovo::PlannerForm form;
     form.show();
     if (!QTest::qWaitForWindowExposed(&form))
@@ -75,12 +80,12 @@ int main(int argc, char *argv[])
         clicks.push_back(milliseconds([&] {
             QTest::mouseClick(printButton, Qt::LeftButton, {}, printButton->rect().center());
         }));
-        checks.push_back(milliseconds([] { nutrovo::print::Spooler().checkDefaultDestination(); }));
+        checks.push_back(milliseconds([&] { nutrovo::print::Spooler(cups).checkDefaultDestination(); }));
         pages.push_back(milliseconds(
             [&] { nutrovo::print::windowPagePdf(form, {}, QDateTime::currentDateTime()); }));
     }
     const QByteArray pdf = nutrovo::print::windowPagePdf(form, {}, QDateTime::currentDateTime());
-    const nutrovo::print::PrintOutcome last = nutrovo::print::printWindow(form);
+    const nutrovo::print::PrintOutcome last = nutrovo::print::cupsPrinter()->print(form);
 
     report("click to job accepted (or refused)", clicks);
     report("  default printer check", checks);

@@ -1,0 +1,37 @@
+#include "print/QtPrinter.h"
+
+#include "print/PrintPage.h"
+#include "window/QtText.h"
+
+#include <QDateTime>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+namespace nutrovo::print {
+
+namespace {
+
+class QtPrinter final : public Printer {
+public:
+    PrintOutcome print(QWidget &window) noexcept override
+    {
+        return trapped([&]() -> PrintOutcome {
+            const QPrinterInfo destination = QPrinterInfo::defaultPrinter();
+            if (destination.isNull())
+                return {QStringLiteral("there is no default printer")};
+            // On the printer's own default paper.
+            QPrinter printer(destination, QPrinter::HighResolution);
+            printer.setDocName(ui::windowTitle());
+            printer.setCreator(ui::windowTitle());
+            if (!paintWindowPage(printer, window, QDateTime::currentDateTime()))
+                return {QStringLiteral("the page could not be handed to the printer")};
+            return {};
+        });
+    }
+};
+
+} // namespace
+
+std::unique_ptr<Printer> qtPrinter() { return std::make_unique<QtPrinter>(); }
+
+} // namespace nutrovo::print
