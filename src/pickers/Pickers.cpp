@@ -2,7 +2,9 @@
 
 #include "numeric/Checked.h"
 
+#include <array>
 #include <cassert>
+#include <string_view>
 
 namespace nutrovo::pickers {
 

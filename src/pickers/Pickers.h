@@ -3,17 +3,12 @@
 // index, never from the row's text.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 namespace nutrovo::pickers {
 
 enum class Picker { Age, Height, Weight, Activity, Milk };
-
-inline constexpr std::array allPickers = {Picker::Age, Picker::Height, Picker::Weight,
-                                          Picker::Activity, Picker::Milk};
 
 int rowCount(Picker picker);
 std::string rowText(Picker picker, int row);
@@ -27,7 +22,5 @@ std::int16_t milkTypeFromRow(std::int16_t row);
 // The kilogram figure printed in a weight row: fixed per row, and for 79 rows
 // one away from the weight that row stores.
 int weightRowKilograms(int row);
-
-inline constexpr std::string_view ageHint = "Type is the age in the form XX yrs";
 
 } // namespace nutrovo::pickers

@@ -1,6 +1,7 @@
 #include "window/Accessibility.h"
 
 #include "consult/Outputs.h"
+#include "consult/PickerTable.h"
 #include "window/QtText.h"
 #include "window/WindowBuilder.h"
 
@@ -27,14 +28,6 @@ struct Spoken {
 };
 
 // clang-format off
-constexpr std::array pickerNames = {
-    Spoken{"ageCombo", "Age"},
-    Spoken{"wtCombo", "Current Weight"},
-    Spoken{"htCombo", "Current Height"},
-    Spoken{"activityCombo", "Activity"},
-    Spoken{"milkCombo", "Milk type"},
-};
-
 // Option arrays by the food group they count; each button is "<group> servings: <Index>".
 constexpr std::array servingsGroups = {
     Spoken{"Option1", "Starches"},
@@ -44,74 +37,6 @@ constexpr std::array servingsGroups = {
     Spoken{"Option5", "Fats and oils"},
     Spoken{"Option6", "Extras"},
 };
-
-struct SpokenField {
-    Output field;
-    std::string_view name;
-};
-
-// Every display field: what it holds and in which unit, so that a figure
-// heard out of its visual row and column still means something.
-constexpr std::array<SpokenField, outputCount> fieldNames = {{
-    {Output::bmi, "Body mass index"},
-    {Output::protprot, "Protein grams per day from protein foods"},
-    {Output::protfat, "Fat grams per day from protein foods"},
-    {Output::protcho, "Carbohydrate grams per day from protein foods"},
-    {Output::starchprot, "Protein grams per day from starches"},
-    {Output::starchfat, "Fat grams per day from starches"},
-    {Output::starchcho, "Carbohydrate grams per day from starches"},
-    {Output::milkprot, "Protein grams per day from dairy"},
-    {Output::milkfat, "Fat grams per day from dairy"},
-    {Output::milkcho, "Carbohydrate grams per day from dairy"},
-    {Output::fruitvegprot, "Protein grams per day from fruits and vegetables"},
-    {Output::fruitvegfat, "Fat grams per day from fruits and vegetables"},
-    {Output::fruitvegcho, "Carbohydrate grams per day from fruits and vegetables"},
-    {Output::fatoilprot, "Protein grams per day from fats and oils"},
-    {Output::fatoilfat, "Fat grams per day from fats and oils"},
-    {Output::fatoilcho, "Carbohydrate grams per day from fats and oils"},
-    {Output::extraprot, "Protein grams per day from extras"},
-    {Output::extrafat, "Fat grams per day from extras"},
-    {Output::extracho, "Carbohydrate grams per day from extras"},
-    {Output::prottot, "Total protein, grams per day"},
-    {Output::fattot, "Total fat, grams per day"},
-    {Output::chotot, "Total carbohydrate, grams per day"},
-    {Output::calprottot, "Protein, kilocalories per day"},
-    {Output::calfattot, "Fat, kilocalories per day"},
-    {Output::calchotot, "Carbohydrate, kilocalories per day"},
-    {Output::caltot, "Meal pattern total, kilocalories per day"},
-    {Output::kjprottot, "Protein, kilojoules per day"},
-    {Output::kjfattot, "Fat, kilojoules per day"},
-    {Output::kjchotot, "Carbohydrate, kilojoules per day"},
-    {Output::kjtot, "Meal pattern total, kilojoules per day"},
-    {Output::protper, "Protein, percent of energy"},
-    {Output::fatper, "Fat, percent of energy"},
-    {Output::choper, "Carbohydrate, percent of energy"},
-    {Output::hbrda, "Harris-Benedict maintenance, kilojoules per day"},
-    {Output::owenrda, "Owen maintenance, kilojoules per day"},
-    {Output::mifrda, "Mifflin-St Jeor maintenance, kilojoules per day"},
-    {Output::whorda, "WHO maintenance, kilojoules per day"},
-    {Output::lastrda, "Another formula maintenance, kilojoules per day"},
-    {Output::hbrdacal, "Harris-Benedict maintenance, kilocalories per day"},
-    {Output::owenrdacal, "Owen maintenance, kilocalories per day"},
-    {Output::mifrdacal, "Mifflin-St Jeor maintenance, kilocalories per day"},
-    {Output::whordacal, "WHO maintenance, kilocalories per day"},
-    {Output::lastrdacal, "Another formula maintenance, kilocalories per day"},
-    {Output::hblose, "Harris-Benedict loss target, kilocalories per day"},
-    {Output::owenlose, "Owen loss target, kilocalories per day"},
-    {Output::miflose, "Mifflin-St Jeor loss target, kilocalories per day"},
-    {Output::lastlose, "Another formula loss target, kilocalories per day"},
-    {Output::wholose, "WHO loss target, kilocalories per day"},
-    {Output::hbgain, "Harris-Benedict gain target, kilocalories per day"},
-    {Output::owengain, "Owen gain target, kilocalories per day"},
-    {Output::mifgain, "Mifflin-St Jeor gain target, kilocalories per day"},
-    {Output::lastgain, "Another formula gain target, kilocalories per day"},
-    {Output::whogain, "WHO gain target, kilocalories per day"},
-    {Output::showGender, "Sex used"},
-    {Output::showHeight, "Height in centimetres used"},
-    {Output::showWeight, "Weight in kilograms used"},
-    {Output::showAge, "Age in years used"},
-    {Output::showactivity, "Activity factor used"},
-}};
 
 constexpr std::array helpPictureNames = {
     Spoken{"hbhelp", "Harris-Benedict formula help"},
@@ -161,23 +86,6 @@ constexpr std::array labelLinks = {
     LabelLink{"Label41", "showGender"},
 };
 // clang-format on
-
-// A field left out would keep the toolkit's empty name; one named twice
-// would leave another without.
-constexpr bool namesEveryFieldOnce()
-{
-    std::array<int, outputCount> times{};
-    for (const SpokenField &spoken : fieldNames) {
-        if (spoken.name.empty())
-            return false;
-        ++times.at(static_cast<std::size_t>(spoken.field));
-    }
-    for (int n : times)
-        if (n != 1)
-            return false;
-    return true;
-}
-static_assert(namesEveryFieldOnce(), "every display field needs exactly one spoken name");
 
 constexpr std::string_view helpPictureDescription =
     "Shows the formula while the mouse button or the Space bar is held on it";
@@ -257,8 +165,8 @@ void nameOptionButtons(const BuiltWindow &built)
 
 void nameDisplayFields(const BuiltWindow &built)
 {
-    for (const SpokenField &spoken : fieldNames)
-        controlNamed(built, outputName(spoken.field)).setAccessibleName(qs(spoken.name));
+    for (std::size_t i = 0; i < outputCount; ++i)
+        controlNamed(built, outputNames.at(i)).setAccessibleName(qs(outputSpokenNames.at(i)));
 }
 
 void nameHelpPictures(const BuiltWindow &built)
@@ -300,9 +208,10 @@ void pickRowsSelectedWhileClosed(QComboBox &combo)
 
 void letAssistiveTechnologyPick(const BuiltWindow &built)
 {
-    for (const Spoken &picker : pickerNames) {
-        auto *combo = qobject_cast<QComboBox *>(&controlNamed(built, picker.control));
+    for (const PickerEntry &picker : pickerTable) {
+        auto *combo = qobject_cast<QComboBox *>(&controlNamed(built, picker.objectName));
         Q_ASSERT(combo);
+        combo->setAccessibleName(qs(picker.spokenName));
         pickRowsSelectedWhileClosed(*combo);
     }
 }
@@ -312,7 +221,6 @@ void letAssistiveTechnologyPick(const BuiltWindow &built)
 void describeForAssistiveTechnology(const BuiltWindow &built)
 {
     letAssistiveTechnologyClickButtons(built);
-    nameControls(built, pickerNames);
     nameOptionButtons(built);
     nameDisplayFields(built);
     nameHelpPictures(built);

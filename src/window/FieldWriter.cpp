@@ -6,8 +6,6 @@ namespace nutrovo::ui {
 
 void FieldWriter::bind(Output field, QLineEdit *edit) { fields_.at(static_cast<std::size_t>(field)) = edit; }
 
-QLineEdit *FieldWriter::field(Output field) const { return fields_.at(static_cast<std::size_t>(field)); }
-
 void FieldWriter::write(Output field, std::string_view text)
 {
     QLineEdit *edit = fields_.at(static_cast<std::size_t>(field));

@@ -12,7 +12,6 @@ namespace nutrovo::ui {
 class FieldWriter final : public TextSink {
 public:
     void bind(Output field, QLineEdit *edit);
-    QLineEdit *field(Output field) const;
 
     // Leaves a field alone when it already shows the text: a repaint for
     // nothing. Text the user typed differs, so it is always replaced.

@@ -13,9 +13,6 @@ class PictureBox : public QWidget {
 public:
     PictureBox(const QString &resource, QSize imageSize, QWidget *parent = nullptr);
 
-    QSize imageSize() const { return imageSize_; }
-    bool hasImage() const { return renderer_.isValid(); }
-
 protected:
     void paintEvent(QPaintEvent *event) override;
 

@@ -43,12 +43,10 @@ void fillRows(QComboBox &combo, pickers::Picker picker)
 struct PlannerForm::Controls {
     ui::BuiltWindow built;
     ui::FieldWriter fields;
-    std::array<Picker, 5> pickers{};
+    std::array<QComboBox *, pickerCount> pickers{}; // in pickerTable's order
     std::array<ServingsArray, 6> servings{};
     QButtonGroup *sex = nullptr;
     std::unique_ptr<ui::HelpPanels> help;
-
-    Picker &picker(PickerId id) { return pickers.at(static_cast<std::size_t>(id)); }
 };
 
 PlannerForm::PlannerForm(QWidget *parent) : PlannerForm(print::platformPrinter(), parent) {}
@@ -84,19 +82,10 @@ void PlannerForm::createControls()
         ui_->fields.bind(static_cast<Output>(i), field);
     }
 
-    const auto combo = [&](const char *name) {
-        return qobject_cast<QComboBox *>(controls.value(QLatin1String(name)));
-    };
-    ui_->picker(PickerId::Milk) = {combo("milkCombo"), &PlannerForm::milkCombo_Click};
-    ui_->picker(PickerId::Age) = {combo("ageCombo"), &PlannerForm::ageCombo_Click};
-    ui_->picker(PickerId::Height) = {combo("htCombo"), &PlannerForm::htCombo_Click};
-    ui_->picker(PickerId::Weight) = {combo("wtCombo"), &PlannerForm::wtCombo_Click};
-    ui_->picker(PickerId::Activity) = {combo("activityCombo"), &PlannerForm::activityCombo_Click};
-    fillRows(*ui_->picker(PickerId::Milk).combo, pickers::Picker::Milk);
-    fillRows(*ui_->picker(PickerId::Age).combo, pickers::Picker::Age);
-    fillRows(*ui_->picker(PickerId::Height).combo, pickers::Picker::Height);
-    fillRows(*ui_->picker(PickerId::Weight).combo, pickers::Picker::Weight);
-    fillRows(*ui_->picker(PickerId::Activity).combo, pickers::Picker::Activity);
+    for (std::size_t i = 0; i < pickerCount; ++i) {
+        ui_->pickers.at(i) = qobject_cast<QComboBox *>(controls.value(ui::qs(pickerTable.at(i).objectName)));
+        fillRows(*ui_->pickers.at(i), pickerTable.at(i).picker);
+    }
 
     const auto &groups = ui_->built.groups;
     ui_->sex = groups.value(QStringLiteral("sex"));
@@ -122,11 +111,11 @@ void PlannerForm::connectHandlers()
     }
     // currentIndexChanged, not activated: a row picked in code runs the
     // handler exactly as a pick with the mouse or keyboard does.
-    for (const Picker &picker : ui_->pickers) {
-        connect(picker.combo, &QComboBox::currentIndexChanged, this, [this, picker](int row) {
+    for (std::size_t i = 0; i < pickerCount; ++i) {
+        connect(ui_->pickers.at(i), &QComboBox::currentIndexChanged, this, [this, i](int row) {
             if (row < 0)
                 return; // no row picked: nothing to store
-            ui::runGuarded([&] { (this->*picker.handler)(toInt16(row)); });
+            ui::runGuarded([&] { picker_Click(pickerTable.at(i), toInt16(row)); });
         });
     }
     const auto *reset = qobject_cast<QAbstractButton *>(
@@ -156,11 +145,8 @@ void PlannerForm::storeDefaultsAndSelect()
     state_ = ConsultState{};
     echoMeasurements();
     pickSexButton(state_.sexIndex);
-    selectRow(PickerId::Milk, state_.milkType);
-    selectRow(PickerId::Age, 30);
-    selectRow(PickerId::Height, 10);
-    selectRow(PickerId::Weight, 30);
-    selectRow(PickerId::Activity, 1);
+    for (std::size_t i = 0; i < pickerCount; ++i)
+        selectStartRow(i);
 }
 
 void PlannerForm::echoMeasurements()
@@ -172,16 +158,17 @@ void PlannerForm::echoMeasurements()
     display.number(Output::showactivity, state_.activity);
 }
 
-void PlannerForm::selectRow(PickerId id, int row)
+void PlannerForm::selectStartRow(std::size_t picker)
 {
-    const Picker &picker = ui_->picker(id);
+    QComboBox *combo = ui_->pickers.at(picker);
+    const int row = pickerTable.at(picker).startRow;
     // Selecting the row a list already shows raises no change in the toolkit,
     // but the handler must run all the same, or reset would leave the record
     // defaults in place of the picked row's value.
-    if (picker.combo->currentIndex() == row)
-        (this->*picker.handler)(toInt16(row));
+    if (combo->currentIndex() == row)
+        picker_Click(pickerTable.at(picker), toInt16(row));
     else
-        picker.combo->setCurrentIndex(row);
+        combo->setCurrentIndex(row);
 }
 
 void PlannerForm::pickSexButton(int index)
@@ -215,37 +202,11 @@ void PlannerForm::servings_Click(const ServingsArray &array, int index)
     Recalculate();
 }
 
-void PlannerForm::milkCombo_Click(std::int16_t row)
+// The handler of every list (milkCombo_Click, ageCombo_Click and the rest).
+void PlannerForm::picker_Click(const PickerEntry &picker, std::int16_t row)
 {
-    state_.milkType = pickers::milkTypeFromRow(row);
-    Recalculate();
-}
-
-void PlannerForm::ageCombo_Click(std::int16_t row)
-{
-    state_.ageYears = pickers::ageYearsFromRow(row);
-    Display(ui_->fields).integer(Output::showAge, state_.ageYears);
-    Recalculate();
-}
-
-void PlannerForm::htCombo_Click(std::int16_t row)
-{
-    state_.heightCm = pickers::heightCmFromRow(row);
-    Display(ui_->fields).number(Output::showHeight, state_.heightCm);
-    Recalculate();
-}
-
-void PlannerForm::wtCombo_Click(std::int16_t row)
-{
-    state_.weightKg = pickers::weightKgFromRow(row);
-    Display(ui_->fields).integer(Output::showWeight, state_.weightKg);
-    Recalculate();
-}
-
-void PlannerForm::activityCombo_Click(std::int16_t row)
-{
-    state_.activity = pickers::activityFromRow(row);
-    Display(ui_->fields).number(Output::showactivity, state_.activity);
+    Display display(ui_->fields);
+    picker.pick(state_, row, display);
     Recalculate();
 }
 

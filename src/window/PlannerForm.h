@@ -4,16 +4,15 @@
 
 #include "consult/ConsultState.h"
 #include "consult/Outputs.h"
+#include "consult/PickerTable.h"
 
 #include <QWidget>
 
-#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
 class QButtonGroup;
-class QComboBox;
-class QLineEdit;
 
 namespace nutrovo {
 
@@ -35,11 +34,6 @@ public:
     void Recalculate();
 
 private:
-    enum class PickerId { Milk, Age, Height, Weight, Activity };
-    struct Picker {
-        QComboBox *combo = nullptr;
-        void (PlannerForm::*handler)(std::int16_t row) = nullptr;
-    };
     struct ServingsArray {
         QButtonGroup *group = nullptr;
         std::int16_t ConsultState::*count = nullptr;
@@ -52,11 +46,7 @@ private:
     // Input handlers: read the selection, store it, echo it, recalculate.
     void sex_Click(int index);
     void servings_Click(const ServingsArray &array, int index);
-    void milkCombo_Click(std::int16_t row);
-    void ageCombo_Click(std::int16_t row);
-    void htCombo_Click(std::int16_t row);
-    void wtCombo_Click(std::int16_t row);
-    void activityCombo_Click(std::int16_t row);
+    void picker_Click(const PickerEntry &picker, std::int16_t row);
     void ResetCmd_Click();
     void printbutton_Click();
 
@@ -64,7 +54,7 @@ private:
     // default button and rows, each selection running its handler.
     void storeDefaultsAndSelect();
     void echoMeasurements();
-    void selectRow(PickerId id, int row);
+    void selectStartRow(std::size_t picker);
     void pickSexButton(int index);
     void clearServingsButtons();
 
