@@ -77,9 +77,8 @@ void PlannerForm::createControls()
     ui::describeForAssistiveTechnology(ui_->built);
     const auto &controls = ui_->built.controls;
     for (std::size_t i = 0; i < outputCount; ++i) {
-        auto *field = qobject_cast<QLineEdit *>(controls.value(ui::qs(outputNames[i])));
-        Q_ASSERT(field);
-        ui_->fields.bind(static_cast<Output>(i), field);
+        ui_->fields.bind(static_cast<Output>(i),
+                         qobject_cast<QLineEdit *>(controls.value(ui::qs(outputNames[i]))));
     }
 
     for (std::size_t i = 0; i < pickerCount; ++i) {

@@ -269,8 +269,8 @@ BuiltWindow buildWindow(QWidget &window)
 {
     BuiltWindow built;
     for (const Control &c : layout::windowControls()) {
+        // The table names every parent before its children (tst_layout).
         QWidget *parent = c.parent.empty() ? &window : built.controls.value(qs(c.parent));
-        Q_ASSERT(parent);
         const int members = c.count > 0 ? c.count : 1;
         QButtonGroup *group = nullptr;
         if (c.kind == Kind::OptionButton) {

@@ -2,6 +2,7 @@
 // reader speaks for each control, the label each control is announced with,
 // and a whole consultation done with the keyboard alone, finding each
 // control by its spoken name.
+#include "FakePrinter.h"
 #include "WindowProbe.h"
 
 #include <QAbstractItemView>
@@ -73,25 +74,6 @@ QWidget *tabTo(const QString &name)
     return nullptr;
 }
 
-void pressKeys(const QString &keys)
-{
-    for (const QString &key : keys.split(u' ', Qt::SkipEmptyParts)) {
-        QWidget *focus = QApplication::focusWidget();
-        if (key == "<space>")
-            QTest::keyClick(focus, Qt::Key_Space);
-        else if (key == "<right>")
-            QTest::keyClick(focus, Qt::Key_Right);
-        else if (key == "<down>")
-            QTest::keyClick(focus, Qt::Key_Down);
-        else if (key == "<up>")
-            QTest::keyClick(focus, Qt::Key_Up);
-        else if (key == "<end>")
-            QTest::keyClick(focus, Qt::Key_End);
-        else
-            QTest::keyClicks(focus, key);
-    }
-}
-
 } // namespace
 
 class TestAccessibility : public QObject {
@@ -125,7 +107,7 @@ private:
 
 void TestAccessibility::init()
 {
-    form_ = std::make_unique<PlannerForm>();
+    form_ = testWindow();
     form_->show();
     QApplication::setActiveWindow(form_.get());
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));

@@ -2,14 +2,13 @@
 // queue writes must carry the heading, every value the window shows and the
 // date of printing, sharp; every way the spooler can fail must be told once
 // in the message box and leave the window as it was.
+#include "MessageWatcher.h"
 #include "WindowProbe.h"
 #include "consult/Outputs.h"
 
 #include <QDir>
-#include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTimer>
 #include <QtTest>
 #include <memory>
 
@@ -81,44 +80,6 @@ QString unfinishedJobs()
 {
     return run(QStringLiteral("lpstat"), {QStringLiteral("-o")}).output;
 }
-
-// What a user sees of each message box that appears while it watches; each
-// one is closed with its OK button, as the user would.
-class MessageWatcher {
-public:
-    struct Seen {
-        QString title;
-        QString text;
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
-        QMessageBox::StandardButtons buttons;
-        qsizetype buttonCount = 0;
-    };
-
-    MessageWatcher()
-    {
-        QObject::connect(&timer_, &QTimer::timeout, [this] { look(); });
-        timer_.start(10);
-    }
-
-    const QList<Seen> &seen() const { return seen_; }
-
-private:
-    void look()
-    {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        seen_.append({box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
-                      box->buttons().size()});
-        if (QAbstractButton *ok = box->button(QMessageBox::Ok))
-            ok->click();
-        else
-            box->reject(); // never leave the test waiting on a box
-    }
-
-    QTimer timer_;
-    QList<Seen> seen_;
-};
 
 } // namespace
 

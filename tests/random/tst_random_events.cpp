@@ -12,15 +12,15 @@
 // two quick presses make a double-click.
 #define QTEST_QPA_MOUSE_HANDLING
 
+#include "FakePrinter.h"
+#include "MessageWatcher.h"
 #include "WindowOracle.h"
-#include "window/PlannerForm.h"
 #include "window/WindowLayout.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QStyleHints>
 #include <QThread>
@@ -246,7 +246,7 @@ private:
     QElapsedTimer sinceListKey_;
     // Pickers whose row changed at some moment of the current event, even if
     // it changed back: their handler ran.
-    std::array<bool, pickerNames.size()> rowChangedDuring_{};
+    std::array<bool, pickerCount> rowChangedDuring_{};
 };
 
 void TestRandomEvents::initTestCase()
@@ -284,7 +284,7 @@ void TestRandomEvents::initTestCase()
 void TestRandomEvents::init()
 {
     random_.seed(seed_);
-    form_ = std::make_unique<PlannerForm>();
+    form_ = testWindow();
     form_->show();
     form_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
@@ -316,7 +316,7 @@ void TestRandomEvents::init()
     resetButton_ = control<QAbstractButton>(*form_, "ResetCmd");
     printButton_ = control<QAbstractButton>(*form_, "printbutton");
     startInputs_ = oracle_->read();
-    for (std::size_t slot = 0; slot < pickerNames.size(); ++slot)
+    for (std::size_t slot = 0; slot < pickerCount; ++slot)
         connect(oracle_->picker(slot), &QComboBox::currentIndexChanged, this,
                 [this, slot] { rowChangedDuring_[slot] = true; });
     sinceListKey_.start();
@@ -424,7 +424,7 @@ Qt::MouseButton TestRandomEvents::randomMouseButton()
 
 QComboBox *TestRandomEvents::randomPicker()
 {
-    return oracle_->picker(std::size_t(uniform(0, int(pickerNames.size()) - 1)));
+    return oracle_->picker(std::size_t(uniform(0, int(pickerCount) - 1)));
 }
 
 QAbstractButton *TestRandomEvents::randomOption()
@@ -679,28 +679,23 @@ Outcome TestRandomEvents::moveFocusWithTab()
     return {QStringLiteral("%1 from %2").arg(back ? "shift+tab" : "tab", describe(focus))};
 }
 
-// Every print fails (see main): one message, closed as a user would, and not
-// a figure, a pick, a panel or the name changed.
+// Every print fails (the window's printer is a failing fake): one message,
+// closed as a user would, and not a figure, a pick, a panel or the name changed.
 Outcome TestRandomEvents::printWithFailingPrinter()
 {
     const auto before = snapshot(*form_);
-    QStringList messages;
-    QTimer closer;
-    connect(&closer, &QTimer::timeout, this, [&] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            messages << box->text();
-            box->accept();
-        }
-    });
-    closer.start(0);
     const bool mouse = chance(0.5);
-    if (mouse) {
-        QTest::mouseClick(printButton_, Qt::LeftButton, {}, pointInside(printButton_));
-    } else {
-        printButton_->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QStringList messages;
+    {
+        const MessageWatcher watcher(0);
+        if (mouse) {
+            QTest::mouseClick(printButton_, Qt::LeftButton, {}, pointInside(printButton_));
+        } else {
+            printButton_->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        }
+        messages = watcher.texts();
     }
-    closer.stop();
     Outcome outcome{QStringLiteral("%1 on printbutton").arg(mouse ? "click" : "space")};
     if (messages != QStringList{QStringLiteral("The form can't be printed.")})
         outcome.problems << QStringLiteral("a failed print showed [%1]").arg(messages.join(" | "));
@@ -755,8 +750,8 @@ bool TestRandomEvents::recalculatedBy(const Outcome &outcome, const WindowInputs
 
 bool TestRandomEvents::echoRewritten(Output echo, const Outcome &outcome) const
 {
-    for (std::size_t slot = 0; slot < echoOfPicker.size(); ++slot)
-        if (echoOfPicker[slot] == echo && rowChangedDuring_[slot])
+    for (std::size_t slot = 0; slot < pickerCount; ++slot)
+        if (pickerTable.at(slot).echo == echo && rowChangedDuring_[slot])
             return true;
     return outcome.reset;
 }
@@ -778,8 +773,7 @@ QStringList TestRandomEvents::fieldProblems(const Outcome &outcome, const Window
         const QString &want = typed ? *typed : expected[i];
         const QString shown = oracle_->field(i)->text();
         if (shown != want)
-            problems << QStringLiteral("%1 shows \"%2\", expected \"%3\"")
-                            .arg(qs(outputNames[i]), shown.left(80), want.left(80));
+            problems << WindowOracle::mismatch(i, shown, want);
     }
     return problems;
 }
@@ -868,7 +862,7 @@ void TestRandomEvents::checkerNoticesAWrongWindow()
     if (fault == "stale field") {
         control<QLineEdit>(*form_, "hbrdacal")->setText(QStringLiteral("1"));
     } else if (fault == "silent row") {
-        QComboBox *age = oracle_->picker(AgeSlot);
+        QComboBox *age = oracle_->picker(pickers::Picker::Age);
         const QSignalBlocker blocker(age);
         age->setCurrentIndex(age->currentIndex() + 7);
     } else if (fault == "stray panel") {
@@ -883,9 +877,6 @@ void TestRandomEvents::checkerNoticesAWrongWindow()
 // QtTest owns the command line; --seed and --events are taken off it first.
 int main(int argc, char *argv[])
 {
-    // Every print goes to a spooler that does not exist, so that it fails
-    // and no run ever reaches a real printer.
-    qputenv("CUPS_SERVER", "/nonexistent/nutrovo-test/cups.sock");
     std::vector<char *> rest;
     for (int i = 0; i < argc; ++i) {
         const QByteArray arg = argv[i];

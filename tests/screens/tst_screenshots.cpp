@@ -1,6 +1,7 @@
 // The window as a user sees it on a real X server: PNGs of the start-up
 // window and of every formula panel held open, checked pixel by pixel where a
 // fault would show (colours of the rows, a panel over the grid, sharp art).
+#include "FakePrinter.h"
 #include "WindowProbe.h"
 
 #include <QDir>
@@ -36,7 +37,7 @@ void TestScreenshots::initTestCase()
     QVERIFY2(QGuiApplication::platformName() == u"xcb", "run under a real X server (with-xvfb.sh)");
     folder_ = QDir(qEnvironmentVariable("NUTROVO_SCREENSHOTS", QDir::currentPath()));
     QVERIFY(folder_.mkpath("."));
-    form_ = std::make_unique<PlannerForm>();
+    form_ = testWindow();
     form_->move(0, 0);
     form_->show();
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));

@@ -6,6 +6,7 @@
 #include "consult/Recalculate.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <string>
@@ -43,6 +44,20 @@ inline Output outputNamed(const QString &name)
         if (name == QLatin1String(outputNames[i].data(), qsizetype(outputNames[i].size())))
             return static_cast<Output>(i);
     qFatal("no output field named %s", qPrintable(name));
+}
+
+// Each blank-separated "name=value" of `expected` that the sink does not
+// show, as "name shows x, expected y".
+inline QStringList differences(const RecordingSink &sink, const QString &expected)
+{
+    QStringList wrong;
+    for (const QString &pair : expected.split(u' ', Qt::SkipEmptyParts)) {
+        const QString field = pair.section(u'=', 0, 0);
+        const QString want = pair.section(u'=', 1);
+        if (const QString shown = sink.text(outputNamed(field)); shown != want)
+            wrong << QStringLiteral("%1 shows %2, expected %3").arg(field, shown, want);
+    }
+    return wrong;
 }
 
 } // namespace nutrovo::test

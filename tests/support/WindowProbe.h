@@ -4,6 +4,7 @@
 #include "window/PlannerForm.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMap>
@@ -44,6 +45,22 @@ inline QMap<QString, QString> snapshot(const QWidget &window)
 inline void clickCentre(QWidget *widget, Qt::MouseButton button = Qt::LeftButton)
 {
     QTest::mouseClick(widget, button, {}, widget->rect().center());
+}
+
+// Keys for the target (else the focused control), blank-separated: <space>
+// <right> <down> <up> <home> <end>, or text typed as it stands.
+inline void pressKeys(const QString &keys, QWidget *target = nullptr)
+{
+    static const QMap<QString, Qt::Key> named = {
+        {"<space>", Qt::Key_Space}, {"<right>", Qt::Key_Right}, {"<down>", Qt::Key_Down},
+        {"<up>", Qt::Key_Up},       {"<home>", Qt::Key_Home},   {"<end>", Qt::Key_End}};
+    for (const QString &key : keys.split(u' ', Qt::SkipEmptyParts)) {
+        QWidget *focus = target ? target : QApplication::focusWidget();
+        if (named.contains(key))
+            QTest::keyClick(focus, named.value(key));
+        else
+            QTest::keyClicks(focus, key);
+    }
 }
 
 } // namespace nutrovo::test

@@ -1,7 +1,10 @@
 // Layout faults a user would see: misplaced buttons, controls off the sheet,
 // panels that do not cover their area or misquote a formula, a broken focus
 // chain, help triggers that do not show their panel, text that no longer fits.
+#include "FakePrinter.h"
 #include "WindowProbe.h"
+#include "window/QtText.h"
+#include "consult/Outputs.h"
 #include "window/WindowLayout.h"
 
 #include <QFontInfo>
@@ -13,10 +16,9 @@
 
 using namespace nutrovo;
 using namespace nutrovo::test;
+using nutrovo::ui::qs;
 
 namespace {
-
-QString qs(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
 QRect onWindow(const QWidget &window, const QWidget *w)
 {
@@ -25,6 +27,51 @@ QRect onWindow(const QWidget &window, const QWidget *w)
 
 const QStringList panels = {"hbFrame", "owenFrame", "mifFrame", "lastFrame", "whoFrame"};
 
+// Every control's object name, members of an array one by one, in table order.
+QStringList expandedNames(const layout::Control &c)
+{
+    if (c.count == 0)
+        return {qs(c.name)};
+    QStringList names;
+    for (int i = 0; i < c.count; ++i)
+        names << QStringLiteral("%1(%2)").arg(qs(c.name)).arg(i);
+    return names;
+}
+
+// What breaks one rule of the window table; the builder relies on all of them.
+QStringList tableProblems(const QString &rule)
+{
+    QStringList problems;
+    QStringList built;      // expanded names, as the builder has made them so far
+    QSet<QString> controls; // names as the table spells them, arrays by their own name
+    QStringList textFields;
+    for (const layout::Control &c : layout::windowControls()) {
+        if (rule == "parents first" && !c.parent.empty() && !built.contains(qs(c.parent)))
+            problems << qs(c.name) + " before its parent " + qs(c.parent);
+        for (const QString &name : expandedNames(c)) {
+            if (rule == "names unique" && built.contains(name))
+                problems << name + " twice";
+            built << name;
+            if (c.kind == layout::Kind::TextField)
+                textFields << name;
+        }
+        controls.insert(qs(c.name));
+    }
+    if (rule == "one text field per output")
+        for (std::string_view output : outputNames)
+            if (textFields.count(qs(output)) != 1)
+                problems << qs(output) + QStringLiteral(" has %1 text fields").arg(textFields.count(qs(output)));
+    if (rule == "tab stops exist")
+        for (std::string_view stop : layout::tabOrder())
+            if (!controls.contains(qs(stop)))
+                problems << qs(stop);
+    if (rule == "help triggers exist")
+        for (const layout::HelpTrigger &t : layout::helpTriggers())
+            if (!controls.contains(qs(t.trigger)) || !panels.contains(qs(t.panel)))
+                problems << qs(t.trigger) + " -> " + qs(t.panel);
+    return problems;
+}
+
 } // namespace
 
 class TestLayout : public QObject {
@@ -32,6 +79,9 @@ class TestLayout : public QObject {
 private slots:
     void init();
     void cleanup();
+
+    void tableHoldsTogether_data();
+    void tableHoldsTogether();
 
     void buttonsSitUnderTheirColumnNumbers_data();
     void buttonsSitUnderTheirColumnNumbers();
@@ -60,12 +110,27 @@ private:
 
 void TestLayout::init()
 {
-    form_ = std::make_unique<PlannerForm>();
+    form_ = testWindow();
     form_->show();
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
 }
 
 void TestLayout::cleanup() { form_.reset(); }
+
+void TestLayout::tableHoldsTogether_data()
+{
+    QTest::addColumn<QString>("rule");
+    for (const char *rule : {"parents first", "names unique", "one text field per output",
+                             "tab stops exist", "help triggers exist"})
+        QTest::newRow(rule) << rule;
+}
+
+void TestLayout::tableHoldsTogether()
+{
+    QFETCH(QString, rule);
+    const QStringList problems = tableProblems(rule);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QStringLiteral("; "))));
+}
 
 void TestLayout::buttonsSitUnderTheirColumnNumbers_data()
 {

@@ -1,7 +1,7 @@
 // The real window: start-up state, picks with mouse and keyboard, typing
 // into display fields, reset, and the object-name contract outside tools use.
-#include "RecordingSink.h"
-#include "WindowProbe.h"
+#include "FakePrinter.h"
+#include "WindowOracle.h"
 #include "window/FaultGuard.h"
 #include "numeric/Checked.h"
 
@@ -18,20 +18,6 @@ using namespace nutrovo;
 using namespace nutrovo::test;
 
 namespace {
-
-// Every output field of the window equals what the calculation core gives
-// for the inputs the window holds.
-void verifyOutputsMatchCore(const PlannerForm &form)
-{
-    const auto expected = recalculated(form.state());
-    for (std::size_t i = 0; i < outputCount; ++i) {
-        const auto field = static_cast<Output>(i);
-        if (field >= Output::showHeight)
-            continue; // echo fields: written by the pickers, checked separately
-        const QString name = QString::fromLatin1(outputName(field).data(), qsizetype(outputName(field).size()));
-        QCOMPARE(fieldText(form, name) + " (" + name + ")", expected.text(field) + " (" + name + ")");
-    }
-}
 
 QComboBox *combo(const QWidget &w, const char *name) { return control<QComboBox>(w, name); }
 QRadioButton *option(const QWidget &w, const QString &name) { return control<QRadioButton>(w, name); }
@@ -75,7 +61,7 @@ private:
 
 void TestPlannerForm::init()
 {
-    form_ = std::make_unique<PlannerForm>();
+    form_ = testWindow();
 }
 
 void TestPlannerForm::cleanup() { form_.reset(); }
@@ -121,7 +107,7 @@ void TestPlannerForm::startUpSelections()
     for (int group = 1; group <= 6; ++group)
         for (int i = 0; i < 16; ++i)
             QVERIFY(!option(*form_, QStringLiteral("Option%1(%2)").arg(group).arg(i))->isChecked());
-    verifyOutputsMatchCore(*form_);
+    NUTROVO_VERIFY_WINDOW_MATCHES_CORE(*form_);
 }
 
 void TestPlannerForm::showChangesNothing()
@@ -200,7 +186,7 @@ void TestPlannerForm::servingsClickStoresIndex()
     clickCentre(option(*form_, button));
     QVERIFY(option(*form_, button)->isChecked());
     QCOMPARE(fieldText(*form_, field), text);
-    verifyOutputsMatchCore(*form_);
+    NUTROVO_VERIFY_WINDOW_MATCHES_CORE(*form_);
 }
 
 void TestPlannerForm::rowsAreSeparateGroups()
@@ -221,7 +207,7 @@ void TestPlannerForm::sexClick()
     clickCentre(option(*form_, "sex(1)"));
     QCOMPARE(fieldText(*form_, "showGender"), QStringLiteral("Female"));
     QVERIFY(!option(*form_, "sex(0)")->isChecked());
-    verifyOutputsMatchCore(*form_);
+    NUTROVO_VERIFY_WINDOW_MATCHES_CORE(*form_);
     option(*form_, "sex(0)")->click();
     QCOMPARE(fieldText(*form_, "showGender"), QStringLiteral("Male"));
 }
@@ -229,7 +215,7 @@ void TestPlannerForm::sexClick()
 void TestPlannerForm::keyboardPicks_data()
 {
     QTest::addColumn<QString>("picker");
-    QTest::addColumn<QString>("keys"); // typed text, or one of <home> <end> <down> <up>
+    QTest::addColumn<QString>("keys"); // see pressKeys
     QTest::addColumn<QString>("row");
     QTest::addColumn<QString>("echoField");
     QTest::addColumn<QString>("echo");
@@ -257,16 +243,11 @@ void TestPlannerForm::keyboardPicks()
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
     QComboBox *box = combo(*form_, picker.toLatin1());
     box->setFocus();
-    const QMap<QString, Qt::Key> named = {{"<home>", Qt::Key_Home}, {"<end>", Qt::Key_End},
-                                          {"<down>", Qt::Key_Down}, {"<up>", Qt::Key_Up}};
-    if (named.contains(keys))
-        QTest::keyClick(box, named.value(keys));
-    else
-        QTest::keyClicks(box, keys);
+    pressKeys(keys, box);
     QCOMPARE(box->currentText(), row);
     if (!echoField.isEmpty())
         QCOMPARE(fieldText(*form_, echoField), echo);
-    verifyOutputsMatchCore(*form_);
+    NUTROVO_VERIFY_WINDOW_MATCHES_CORE(*form_);
 }
 
 void TestPlannerForm::mousePickFromOpenList()
@@ -282,7 +263,7 @@ void TestPlannerForm::mousePickFromOpenList()
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
     QTRY_COMPARE(box->currentText(), QStringLiteral("Homogenized"));
     QCOMPARE(fieldText(*form_, "milkfat(0)"), QStringLiteral("8"));
-    verifyOutputsMatchCore(*form_);
+    NUTROVO_VERIFY_WINDOW_MATCHES_CORE(*form_);
 }
 
 // A pick that changes nothing the energy depends on still rewrites every
@@ -337,7 +318,7 @@ void TestPlannerForm::resetAfterEveryInputChanged()
     QCOMPARE(form_->state().ageYears, 40);
     QCOMPARE(form_->state().heightCm, 147.3);
     QCOMPARE(form_->state().weightKg, 54);
-    verifyOutputsMatchCore(*form_);
+    NUTROVO_VERIFY_WINDOW_MATCHES_CORE(*form_);
 }
 
 // Nothing changed since start-up: the pickers already show the default rows,
