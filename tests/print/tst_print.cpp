@@ -5,6 +5,7 @@
 #include "MessageWatcher.h"
 #include "WindowProbe.h"
 #include "consult/Outputs.h"
+#include "print/QtPrinter.h"
 
 #include <QDir>
 #include <QProcess>
@@ -92,10 +93,12 @@ private slots:
 
     void printsTheWindowAsShown_data();
     void printsTheWindowAsShown();
+    void toolkitsPrinterPrintsTheWindow();
     void failureIsToldOnceAndChangesNothing_data();
     void failureIsToldOnceAndChangesNothing();
 
 private:
+    void showForm(std::unique_ptr<PlannerForm> form);
     void changeEveryInput();
     void clickPrint();
     void waitForNewPdf(const QStringList &before, QString &pdf);
@@ -113,9 +116,11 @@ void TestPrint::initTestCase()
     QVERIFY2(spoolerRunning(), "the print spooler of the test fixture is not running");
 }
 
-void TestPrint::init()
+void TestPrint::init() { showForm(std::make_unique<PlannerForm>()); }
+
+void TestPrint::showForm(std::unique_ptr<PlannerForm> form)
 {
-    form_ = std::make_unique<PlannerForm>();
+    form_ = std::move(form);
     form_->show();
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
     changeEveryInput();
@@ -258,6 +263,24 @@ void TestPrint::verifyPicture(const QString &pdf, const QString &pageSize)
     QVERIFY2(qAbs(width / height - windowAspect) < 0.01, qPrintable(image));
     const double imageInches = width / xPpi;
     QVERIFY2(imageInches <= pageInches && imageInches >= 0.85 * pageInches, qPrintable(image));
+}
+
+// The printer of builds without CUPS, on this spooler: it sees no failure, so
+// only the page that comes out is checked.
+void TestPrint::toolkitsPrinterPrintsTheWindow()
+{
+    showForm(std::make_unique<PlannerForm>(print::qtPrinter()));
+    const QStringList before = pdfsWritten();
+    const QDateTime clicked = QDateTime::currentDateTime();
+    MessageWatcher watcher;
+
+    clickPrint();
+
+    QVERIFY2(watcher.seen().isEmpty(), qPrintable(watcher.seen().value(0).text));
+    QString pdf;
+    waitForNewPdf(before, pdf);
+    if (!QTest::currentTestFailed())
+        verifyText(pdf, clicked);
 }
 
 void TestPrint::failureIsToldOnceAndChangesNothing_data()
