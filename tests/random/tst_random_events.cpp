@@ -12,7 +12,6 @@
 // two quick presses make a double-click.
 #define QTEST_QPA_MOUSE_HANDLING
 
-#include "FakePrinter.h"
 #include "MessageWatcher.h"
 #include "WindowOracle.h"
 #include "window/WindowLayout.h"
@@ -105,21 +104,6 @@ struct Outcome {
 // Hebrew, Arabic (right to left), CJK, punctuation. One UTF-16 unit each.
 const QString typedAlphabet =
     QStringLiteral(u"0123456789 abcxyzABCXYZ.,-'/éüñçøÅßΩλשלוםمرحبا中文한");
-
-Qt::Key keyFor(QChar c)
-{
-    if (c.unicode() < 0x80 && c.isLetterOrNumber())
-        return Qt::Key(c.toUpper().unicode());
-    if (c == u' ')
-        return Qt::Key_Space;
-    return Qt::Key_unknown;
-}
-
-void typeText(QWidget *target, const QString &text)
-{
-    for (QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, target, keyFor(c), QString(c), Qt::NoModifier);
-}
 
 QString describe(const QWidget *widget)
 {
@@ -694,7 +678,8 @@ Outcome TestRandomEvents::printWithFailingPrinter()
             printButton_->setFocus(Qt::TabFocusReason);
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
         }
-        messages = watcher.texts();
+        for (const MessageWatcher::Seen &message : watcher.seen())
+            messages << message.text;
     }
     Outcome outcome{QStringLiteral("%1 on printbutton").arg(mouse ? "click" : "space")};
     if (messages != QStringList{QStringLiteral("The form can't be printed.")})
@@ -862,7 +847,7 @@ void TestRandomEvents::checkerNoticesAWrongWindow()
     if (fault == "stale field") {
         control<QLineEdit>(*form_, "hbrdacal")->setText(QStringLiteral("1"));
     } else if (fault == "silent row") {
-        QComboBox *age = oracle_->picker(pickers::Picker::Age);
+        auto *age = control<QComboBox>(*form_, "ageCombo");
         const QSignalBlocker blocker(age);
         age->setCurrentIndex(age->currentIndex() + 7);
     } else if (fault == "stray panel") {

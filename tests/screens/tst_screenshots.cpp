@@ -1,7 +1,6 @@
 // The window as a user sees it on a real X server: PNGs of the start-up
 // window and of every formula panel held open, checked pixel by pixel where a
 // fault would show (colours of the rows, a panel over the grid, sharp art).
-#include "FakePrinter.h"
 #include "WindowProbe.h"
 
 #include <QDir>

@@ -26,13 +26,6 @@ public:
     }
 
     const QList<Seen> &seen() const { return seen_; }
-    QStringList texts() const
-    {
-        QStringList texts;
-        for (const Seen &message : seen_)
-            texts << message.text;
-        return texts;
-    }
 
 private:
     void look()

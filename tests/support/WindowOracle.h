@@ -36,14 +36,6 @@ inline bool isEchoField(Output field)
     return false;
 }
 
-inline std::size_t pickerIndex(pickers::Picker picker)
-{
-    for (std::size_t i = 0; i < pickerCount; ++i)
-        if (pickerTable.at(i).picker == picker)
-            return i;
-    qFatal("no such list");
-}
-
 class WindowOracle {
 public:
     explicit WindowOracle(const QWidget &window)
@@ -131,7 +123,6 @@ public:
     }
 
     QLineEdit *field(std::size_t i) const { return fields_.at(i); }
-    QComboBox *picker(pickers::Picker picker) const { return pickers_.at(pickerIndex(picker)); }
     QComboBox *picker(std::size_t index) const { return pickers_.at(index); }
 
 private:

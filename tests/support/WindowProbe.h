@@ -1,6 +1,7 @@
 // Reads the real window through its object names, as a user sees it.
 #pragma once
 
+#include "print/Printer.h"
 #include "window/PlannerForm.h"
 
 #include <QAbstractButton>
@@ -12,6 +13,25 @@
 #include <QTest>
 
 namespace nutrovo::test {
+
+// A printer for window tests: no spooler, no paper; it answers every print
+// with the outcome it was given.
+class FakePrinter final : public print::Printer {
+public:
+    explicit FakePrinter(print::PrintOutcome answer) : answer_(std::move(answer)) {}
+    print::PrintOutcome print(QWidget &) noexcept override { return answer_; }
+
+private:
+    print::PrintOutcome answer_;
+};
+
+// The window as the tests use it: every print fails, as on a machine with
+// no printer, so that no test ever reaches a real one.
+inline std::unique_ptr<PlannerForm> testWindow()
+{
+    return std::make_unique<PlannerForm>(
+        std::make_unique<FakePrinter>(print::PrintOutcome{QStringLiteral("no printer in tests")}));
+}
 
 template <typename T = QWidget> T *control(const QWidget &window, const QString &name)
 {
@@ -45,6 +65,18 @@ inline QMap<QString, QString> snapshot(const QWidget &window)
 inline void clickCentre(QWidget *widget, Qt::MouseButton button = Qt::LeftButton)
 {
     QTest::mouseClick(widget, button, {}, widget->rect().center());
+}
+
+// Types text as key presses, one per character, each carrying its text.
+inline void typeText(QWidget *target, const QString &text)
+{
+    for (QChar c : text) {
+        const Qt::Key key = c == u' ' ? Qt::Key_Space
+                            : c.unicode() < 0x80 && c.isLetterOrNumber()
+                                ? Qt::Key(c.toUpper().unicode())
+                                : Qt::Key_unknown;
+        QTest::sendKeyEvent(QTest::Click, target, key, QString(c), Qt::NoModifier);
+    }
 }
 
 // Keys for the target (else the focused control), blank-separated: <space>

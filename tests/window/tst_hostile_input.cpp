@@ -3,7 +3,6 @@
 // and bidirectional text, piles of combining marks, broken surrogates. The
 // window must neither hang nor crash, keep the name as the toolkit took it,
 // and the next pick must still recalculate every field.
-#include "FakePrinter.h"
 #include "WindowOracle.h"
 
 #include <QClipboard>
@@ -72,13 +71,6 @@ void paste(QWidget *field, const QString &text)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
     // The long text is laid out and painted, as on a user's screen.
     QCoreApplication::processEvents();
-}
-
-Qt::Key keyFor(QChar c)
-{
-    if (c.unicode() < 0x80 && c.isLetterOrNumber())
-        return Qt::Key(c.toUpper().unicode());
-    return Qt::Key_unknown;
 }
 
 } // namespace
@@ -189,9 +181,7 @@ void TestHostileInput::typeThenPick()
     QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
     const QString textBefore = target->text();
-    for (QChar c : typed)
-        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), keyFor(c), QString(c),
-                            Qt::NoModifier);
+    typeText(QApplication::focusWidget(), typed);
     QCoreApplication::processEvents();
     QCOMPARE(target->text(), textBefore + shown);
 
