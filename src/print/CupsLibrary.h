@@ -22,6 +22,7 @@ namespace nutrovo::print {
 
 // Each member has the type of the declaration in the library's own headers.
 struct CupsLibrary {
+// NOLINTNEXTLINE(bugprone-macro-parentheses): names a member, not an expression
 #define NUTROVO_CUPS_POINTER(name) decltype(&::name) name = nullptr;
     NUTROVO_CUPS_FUNCTIONS(NUTROVO_CUPS_POINTER)
 #undef NUTROVO_CUPS_POINTER
