@@ -22,9 +22,3 @@ set(NUTROVO_SPOOLER_ENVIRONMENT
 function(nutrovo_needs_spooler test)
     set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED spooler RESOURCE_LOCK spooler)
 endfunction()
-
-# Not a test: timings belong in a benchmark. Built with everything else so
-# that it never rots; run it against a spooler (see bench_print.cpp).
-add_executable(bench_print print/bench_print.cpp)
-target_compile_options(bench_print PRIVATE ${NUTROVO_WARNINGS})
-target_link_libraries(bench_print PRIVATE planner Qt6::Test)
