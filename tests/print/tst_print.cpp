@@ -301,6 +301,9 @@ void TestPrint::failureIsToldOnceAndChangesNothing_data()
 
 void TestPrint::failureIsToldOnceAndChangesNothing()
 {
+#ifndef NUTROVO_WITH_CUPS
+    QSKIP("the toolkit's printer does not learn what the spooler answered");
+#endif
     QFETCH(QStringList, breakSpooler);
     QFETCH(bool, spoolerStaysUp);
     QVERIFY(runCommand(breakSpooler));
