@@ -219,7 +219,7 @@ void PlannerForm::ResetCmd_Click()
 // One failed print, one message; the window stays exactly as it was.
 void PlannerForm::printbutton_Click()
 {
-    if (!printer_->print(*this).printed())
+    if (!printer_ || !printer_->print(*this).printed())
         ui::tellPrintFailed(this);
 }
 

@@ -25,6 +25,7 @@ class PlannerForm : public QWidget {
 public:
     // Prints on the platform's printer.
     explicit PlannerForm(QWidget *parent = nullptr);
+    // Prints on `printer`; with none, every print fails.
     explicit PlannerForm(std::unique_ptr<print::Printer> printer, QWidget *parent = nullptr);
     ~PlannerForm() override;
 
