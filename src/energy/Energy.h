@@ -15,6 +15,8 @@ struct Client {
     double heightCm = 0.0;
     std::int32_t weightKg = 0;
     double activity = 0.0;
+
+    friend bool operator==(const Client &, const Client &) = default;
 };
 
 inline constexpr double kilojoulesPerKilocalorie = 4.1868;

@@ -144,12 +144,23 @@ void PlannerForm::Recalculate()
 {
     Display display(ui_->fields);
     recalculate(state_, display);
+    shown_ = state_;
+}
+
+// The parts whose inputs changed since the fields were written, and those
+// with a field someone else has written since.
+void PlannerForm::recalculateChanged()
+{
+    const Sections changed = shown_ ? sectionsReading(*shown_, state_) : allSections;
+    Display display(ui_->fields);
+    recalculate(state_, changed | ui_->fields.overwritten(), display);
+    shown_ = state_;
 }
 
 void PlannerForm::Form_Load()
 {
     storeDefaultsAndSelect();
-    Recalculate();
+    recalculateChanged();
 }
 
 void PlannerForm::storeDefaultsAndSelect()
@@ -207,54 +218,54 @@ void PlannerForm::clearServingsButtons()
 void PlannerForm::sex_Click(int index)
 {
     state_.sexIndex = toInt16(index);
-    Recalculate();
+    recalculateChanged();
 }
 
 void PlannerForm::servings_Click(const ServingsArray &array, int index)
 {
     state_.*array.count = toInt16(index);
-    Recalculate();
+    recalculateChanged();
 }
 
 void PlannerForm::milkCombo_Click(std::int16_t row)
 {
     state_.milkType = pickers::milkTypeFromRow(row);
-    Recalculate();
+    recalculateChanged();
 }
 
 void PlannerForm::ageCombo_Click(std::int16_t row)
 {
     state_.ageYears = pickers::ageYearsFromRow(row);
     Display(ui_->fields).integer(Output::showAge, state_.ageYears);
-    Recalculate();
+    recalculateChanged();
 }
 
 void PlannerForm::htCombo_Click(std::int16_t row)
 {
     state_.heightCm = pickers::heightCmFromRow(row);
     Display(ui_->fields).number(Output::showHeight, state_.heightCm);
-    Recalculate();
+    recalculateChanged();
 }
 
 void PlannerForm::wtCombo_Click(std::int16_t row)
 {
     state_.weightKg = pickers::weightKgFromRow(row);
     Display(ui_->fields).integer(Output::showWeight, state_.weightKg);
-    Recalculate();
+    recalculateChanged();
 }
 
 void PlannerForm::activityCombo_Click(std::int16_t row)
 {
     state_.activity = pickers::activityFromRow(row);
     Display(ui_->fields).number(Output::showactivity, state_.activity);
-    Recalculate();
+    recalculateChanged();
 }
 
 void PlannerForm::ResetCmd_Click()
 {
     clearServingsButtons();
     storeDefaultsAndSelect();
-    Recalculate();
+    recalculateChanged();
 }
 
 // One failed print, one message; the window stays exactly as it was.

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class QButtonGroup;
 class QComboBox;
@@ -42,6 +43,7 @@ private:
     void createControls();
     void connectHandlers();
     void Form_Load();
+    void recalculateChanged();
 
     // Input handlers: read the selection, store it, echo it, recalculate.
     void sex_Click(int index);
@@ -63,6 +65,7 @@ private:
     void clearServingsButtons();
 
     ConsultState state_;
+    std::optional<ConsultState> shown_; // the inputs the fields were last written from
     struct Controls;
     std::unique_ptr<Controls> ui_;
 };
