@@ -1,9 +1,9 @@
 // A fixed image drawn at the top-left corner of its rectangle on its
-// background colour. Drawn from vector artwork so it stays sharp at any scale.
+// background colour, from the bitmap made for the screen's pixel ratio.
 #pragma once
 
+#include <QPixmap>
 #include <QSize>
-#include <QSvgRenderer>
 #include <QWidget>
 
 namespace nutrovo::ui {
@@ -11,16 +11,20 @@ namespace nutrovo::ui {
 class PictureBox : public QWidget {
     Q_OBJECT
 public:
-    PictureBox(const QString &resource, QSize imageSize, QWidget *parent = nullptr);
+    // `name` is the bitmaps' resource path without its ending: name.png at
+    // 1x, name@1.5x.png and name@2x.png.
+    PictureBox(const QString &name, QSize imageSize, QWidget *parent = nullptr);
 
     QSize imageSize() const { return imageSize_; }
-    bool hasImage() const { return renderer_.isValid(); }
+    bool hasImage() const { return !pixmap().isNull(); }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QSvgRenderer renderer_;
+    QPixmap pixmap() const;
+
+    QString name_;
     QSize imageSize_;
 };
 

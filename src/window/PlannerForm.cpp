@@ -20,7 +20,7 @@
 
 // The pictures live in the static library; their registration must be
 // pulled in explicitly. Outside any namespace, as Qt requires.
-static void registerPictures() { Q_INIT_RESOURCE(nutrovo); }
+static void registerPictures() { Q_INIT_RESOURCE(pictures); }
 
 namespace nutrovo {
 
@@ -29,6 +29,15 @@ namespace {
 QString qs(std::string_view text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Bitmaps drawn from the vector icon at build time; read when first shown.
+QIcon renderedIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48, 64})
+        icon.addFile(QStringLiteral(":/nutrovo/nutrovo-%1.png").arg(size), QSize(size, size));
+    return icon;
 }
 
 void fillRows(QComboBox &combo, pickers::Picker picker)
@@ -68,7 +77,7 @@ PlannerForm::~PlannerForm() = default;
 void PlannerForm::createControls()
 {
     setWindowTitle(qs(layout::windowTitle));
-    setWindowIcon(QIcon(QStringLiteral(":/nutrovo/nutrovo.svg")));
+    setWindowIcon(renderedIcon());
     QPalette surface = palette();
     surface.setColor(QPalette::Window, Qt::white);
     setPalette(surface);

@@ -153,11 +153,11 @@ QWidget *createTextField(const Control &c, const QString &text, QWidget *parent)
 QWidget *createPicture(const Control &c, QWidget *parent)
 {
     if (c.look.image == layout::Image::Apple) {
-        auto *apple = new PictureBox(QStringLiteral(":/nutrovo/apple.svg"), QSize(29, 33), parent);
+        auto *apple = new PictureBox(QStringLiteral(":/nutrovo/apple"), QSize(29, 33), parent);
         apple->setFocusPolicy(Qt::NoFocus);
         return apple;
     }
-    auto *help = new PictureBox(QStringLiteral(":/nutrovo/help.svg"), QSize(20, 20), parent);
+    auto *help = new PictureBox(QStringLiteral(":/nutrovo/help"), QSize(20, 20), parent);
     help->setFocusPolicy(Qt::StrongFocus);
     return help;
 }
