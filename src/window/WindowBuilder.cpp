@@ -13,7 +13,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
 #include <ranges>
+#include <utility>
+#include <vector>
 
 namespace nutrovo::ui {
 
@@ -49,7 +52,7 @@ QStringList familiesFor(layout::Family family)
 // fits on its line.
 constexpr int sansStandInStretch = 92;
 
-QFont fontFor(const layout::Font &wanted)
+QFont makeFont(const layout::Font &wanted)
 {
     const QStringList families = familiesFor(wanted.family);
     QFont font;
@@ -63,6 +66,26 @@ QFont fontFor(const layout::Font &wanted)
         font.setStretch(sansStandInStretch);
     return font;
 }
+
+// One font object per distinct look, shared by every control of that look.
+class FontBook {
+public:
+    const QFont &fontFor(const layout::Font &wanted)
+    {
+        const auto same = [&](const Entry &entry) {
+            const layout::Font &f = entry.first;
+            return f.family == wanted.family && f.points == wanted.points &&
+                   f.bold == wanted.bold && f.italic == wanted.italic;
+        };
+        if (const auto found = std::ranges::find_if(made_, same); found != made_.end())
+            return found->second;
+        return made_.emplace_back(wanted, makeFont(wanted)).second;
+    }
+
+private:
+    using Entry = std::pair<layout::Font, QFont>;
+    std::vector<Entry> made_;
+};
 
 Qt::Alignment alignmentFor(Align align)
 {
@@ -272,6 +295,10 @@ void keepOneTabStop(QButtonGroup &group)
 BuiltWindow buildWindow(QWidget &window)
 {
     BuiltWindow built;
+    FontBook fonts;
+    // A control takes its container's font when it is made: set only where
+    // the look differs, each change re-lays out the control's text.
+    window.setFont(fonts.fontFor(layout::Font{}));
     for (const Control &c : layout::windowControls()) {
         QWidget *parent = c.parent.empty() ? &window : built.controls.value(qs(c.parent));
         Q_ASSERT(parent);
@@ -287,7 +314,8 @@ BuiltWindow buildWindow(QWidget &window)
             const QString text = c.captionIsIndex ? u' ' + QString::number(i) : qs(c.text);
             QWidget *widget = createWidget(c, text, parent);
             widget->setObjectName(name);
-            widget->setFont(fontFor(c.look.font));
+            if (const QFont &font = fonts.fontFor(c.look.font); widget->font() != font)
+                widget->setFont(font);
             applyColours(*widget, c);
             place(*widget, c, i);
             if (!c.toolTip.empty())
