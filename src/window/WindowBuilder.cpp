@@ -1,11 +1,11 @@
 #include "window/WindowBuilder.h"
 
+#include "window/Fonts.h"
 #include "window/PictureBox.h"
 #include "window/WindowLayout.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -33,40 +33,6 @@ QString qs(std::string_view text)
 
 int px(int twips) { return twips / layout::twipsPerPixel; }
 
-// The original families first, then Debian's stand-ins for them.
-QStringList familiesFor(layout::Family family)
-{
-    switch (family) {
-    case layout::Family::Sans:
-        return {"MS Sans Serif", "Liberation Sans", "DejaVu Sans"};
-    case layout::Family::Serif:
-        return {"MS Serif", "Liberation Serif", "DejaVu Serif"};
-    case layout::Family::Comic:
-        return {"Comic Sans MS", "Comic Neue", "DejaVu Sans"};
-    }
-    return {};
-}
-
-// The original sans face is a narrow one; its wider metric stand-in is
-// condensed to the original's widths so that every caption and formula still
-// fits on its line.
-constexpr int sansStandInStretch = 92;
-
-QFont makeFont(const layout::Font &wanted)
-{
-    const QStringList families = familiesFor(wanted.family);
-    QFont font;
-    font.setFamilies(families);
-    font.setStyleHint(wanted.family == layout::Family::Serif ? QFont::Serif : QFont::SansSerif);
-    font.setPointSizeF(wanted.points);
-    font.setBold(wanted.bold);
-    font.setItalic(wanted.italic);
-    static const bool originalSansPresent = QFontDatabase::hasFamily(familiesFor(layout::Family::Sans).first());
-    if (wanted.family == layout::Family::Sans && !originalSansPresent)
-        font.setStretch(sansStandInStretch);
-    return font;
-}
-
 // One font object per distinct look, shared by every control of that look.
 class FontBook {
 public:
@@ -79,7 +45,7 @@ public:
         };
         if (const auto found = std::ranges::find_if(made_, same); found != made_.end())
             return found->second;
-        return made_.emplace_back(wanted, makeFont(wanted)).second;
+        return made_.emplace_back(wanted, layoutFont(wanted)).second;
     }
 
 private:
