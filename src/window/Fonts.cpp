@@ -3,6 +3,8 @@
 #include <QFontDatabase>
 #include <QStringList>
 
+#include <array>
+
 namespace nutrovo::ui {
 
 namespace {
@@ -26,22 +28,40 @@ QStringList familiesFor(layout::Family family)
 // fits on its line.
 constexpr int sansStandInStretch = 92;
 
+// The first of the family's faces that is installed, else the last named.
+// Looked up once: a face that is not installed costs a search through every
+// face for a substitute, again for each size and weight asked for.
+QString installedFace(layout::Family family)
+{
+    const QStringList faces = familiesFor(family);
+    for (const QString &face : faces)
+        if (QFontDatabase::hasFamily(face))
+            return face;
+    return faces.last();
+}
+
+const QString &faceFor(layout::Family family)
+{
+    static const std::array<QString, 3> faces = {installedFace(layout::Family::Sans),
+                                                 installedFace(layout::Family::Serif),
+                                                 installedFace(layout::Family::Comic)};
+    return faces.at(static_cast<std::size_t>(family));
+}
+
 } // namespace
 
 QFont layoutFont(const layout::Font &wanted)
 {
-    const QStringList families = familiesFor(wanted.family);
     QFont font;
-    font.setFamilies(families);
+    font.setFamily(faceFor(wanted.family));
     font.setStyleHint(wanted.family == layout::Family::Serif ? QFont::Serif : QFont::SansSerif);
     font.setPointSizeF(wanted.points);
     font.setBold(wanted.bold);
     font.setItalic(wanted.italic);
-    static const bool originalSansPresent = QFontDatabase::hasFamily(familiesFor(layout::Family::Sans).first());
-    if (wanted.family == layout::Family::Sans && !originalSansPresent)
+    const bool originalSans = faceFor(layout::Family::Sans) == familiesFor(layout::Family::Sans).first();
+    if (wanted.family == layout::Family::Sans && !originalSans)
         font.setStretch(sansStandInStretch);
     return font;
 }
-
 
 } // namespace nutrovo::ui
