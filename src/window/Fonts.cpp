@@ -59,8 +59,9 @@ QFont layoutFont(const layout::Font &wanted)
     font.setBold(wanted.bold);
     font.setItalic(wanted.italic);
     const bool originalSans = faceFor(layout::Family::Sans) == familiesFor(layout::Family::Sans).first();
-    if (wanted.family == layout::Family::Sans && !originalSans)
-        font.setStretch(sansStandInStretch);
+    // Set either way, so that a control never takes its container's stretch.
+    const bool condensed = wanted.family == layout::Family::Sans && !originalSans;
+    font.setStretch(condensed ? sansStandInStretch : QFont::AnyStretch);
     return font;
 }
 
