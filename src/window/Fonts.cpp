@@ -31,20 +31,23 @@ constexpr int sansStandInStretch = 92;
 // The first of the family's faces that is installed, else the last named.
 // Looked up once: a face that is not installed costs a search through every
 // face for a substitute, again for each size and weight asked for.
-QString installedFace(layout::Family family)
+QString installedFace(layout::Family family, const QStringList &installed)
 {
     const QStringList faces = familiesFor(family);
     for (const QString &face : faces)
-        if (QFontDatabase::hasFamily(face))
+        if (installed.contains(face, Qt::CaseInsensitive))
             return face;
     return faces.last();
 }
 
 const QString &faceFor(layout::Family family)
 {
-    static const std::array<QString, 3> faces = {installedFace(layout::Family::Sans),
-                                                 installedFace(layout::Family::Serif),
-                                                 installedFace(layout::Family::Comic)};
+    // From the list itself: asking for a face by name also asks the system
+    // for what the name may stand for, at a cost for each name not installed.
+    static const QStringList installed = QFontDatabase::families();
+    static const std::array<QString, 3> faces = {installedFace(layout::Family::Sans, installed),
+                                                 installedFace(layout::Family::Serif, installed),
+                                                 installedFace(layout::Family::Comic, installed)};
     return faces.at(static_cast<std::size_t>(family));
 }
 
