@@ -1,5 +1,8 @@
 #include "window/PictureBox.h"
 
+#include <QDateTime>
+#include <QFileInfo>
+#include <QImageReader>
 #include <QPainter>
 #include <QPixmapCache>
 #include <QStyle>
@@ -30,7 +33,47 @@ const Scale &scaleFor(qreal ratio)
     return scales.back();
 }
 
+// How QPixmap::load writes a number into its cache key: each byte, lowest
+// first, as two hexadecimal digits, the low one first.
+template <typename Number> QString keyDigits(Number value)
+{
+    constexpr char digits[] = "0123456789abcdef";
+    QString text;
+    for (std::size_t i = 0; i < sizeof value; ++i) {
+        const auto byte = static_cast<unsigned>(value >> (8 * i)) & 0xffu;
+        text += QLatin1Char(digits[byte & 0xfu]);
+        text += QLatin1Char(digits[byte >> 4]);
+    }
+    return text;
+}
+
 } // namespace
+
+QPixmap pngPicture(const QString &path)
+{
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
+// The Fusion style reads the frame of a group box with QPixmap::load, which
+// looks in the cache first, under a key of the path, its time, its size and
+// the pixmap type. Should a later toolkit build its key otherwise, the style
+// reads the file itself, as before.
+void cacheStyleBitmaps()
+{
+    static const bool cached = [] {
+        const QFileInfo frame(QStringLiteral(":/qt-project.org/styles/commonstyle/images/fusion_groupbox.png"));
+        if (!frame.exists())
+            return false;
+        const QString key = QLatin1StringView("qt_pixmap") + frame.absoluteFilePath() +
+                            keyDigits(static_cast<quint32>(frame.lastModified().toSecsSinceEpoch())) +
+                            keyDigits(static_cast<quint64>(frame.size())) +
+                            keyDigits(quint32{0}); // a pixmap, not a bitmap
+        return QPixmapCache::insert(key, pngPicture(frame.absoluteFilePath()));
+    }();
+    Q_UNUSED(cached);
+}
 
 PictureBox::PictureBox(const QString &name, QSize imageSize, QWidget *parent)
     : QWidget(parent), name_(name), imageSize_(imageSize)
@@ -43,8 +86,10 @@ QPixmap PictureBox::pixmap() const
     const Scale &scale = scaleFor(devicePixelRatioF());
     const QString path = name_ + scale.ending;
     QPixmap pixmap;
-    if (!QPixmapCache::find(path, &pixmap) && pixmap.load(path))
+    if (!QPixmapCache::find(path, &pixmap)) {
+        pixmap = pngPicture(path);
         QPixmapCache::insert(path, pixmap);
+    }
     pixmap.setDevicePixelRatio(scale.ratio);
     return pixmap;
 }

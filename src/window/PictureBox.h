@@ -8,6 +8,14 @@
 
 namespace nutrovo::ui {
 
+// A PNG of the program's resources. Read as PNG alone: left to guess the
+// format, the toolkit loads every image plugin it has, the SVG one included.
+QPixmap pngPicture(const QString &path);
+
+// Puts the toolkit's own bitmaps that the window's style draws at start in
+// the pixmap cache, read as PNG alone, so that no image plugin is loaded.
+void cacheStyleBitmaps();
+
 class PictureBox : public QWidget {
     Q_OBJECT
 public:

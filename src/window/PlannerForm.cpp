@@ -6,6 +6,7 @@
 #include "window/FieldWriter.h"
 #include "print/FormPrinter.h"
 #include "window/HelpPanels.h"
+#include "window/PictureBox.h"
 #include "consult/Recalculate.h"
 #include "window/WindowBuilder.h"
 #include "window/WindowLayout.h"
@@ -31,12 +32,12 @@ QString qs(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// Bitmaps drawn from the vector icon at build time; read when first shown.
+// Bitmaps drawn from the vector icon at build time.
 QIcon renderedIcon()
 {
     QIcon icon;
     for (int size : {16, 32, 48, 64})
-        icon.addFile(QStringLiteral(":/nutrovo/nutrovo-%1.png").arg(size), QSize(size, size));
+        icon.addPixmap(ui::pngPicture(QStringLiteral(":/nutrovo/nutrovo-%1.png").arg(size)));
     return icon;
 }
 
@@ -78,6 +79,7 @@ void PlannerForm::createControls()
 {
     setWindowTitle(qs(layout::windowTitle));
     setWindowIcon(renderedIcon());
+    ui::cacheStyleBitmaps();
     QPalette surface = palette();
     surface.setColor(QPalette::Window, Qt::white);
     setPalette(surface);
