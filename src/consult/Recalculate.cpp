@@ -183,7 +183,7 @@ void recalculate(const ConsultState &state, Display &display)
     recalculate(state, allSections, display);
 }
 
-void recalculate(const ConsultState &state, Sections sections, Display &display)
+void recalculate(const ConsultState &state, const Sections &sections, Display &display)
 {
     const auto wanted = [&](Section section) { return sections.test(static_cast<std::size_t>(section)); };
     if (wanted(Section::BodyMassIndex))

@@ -36,6 +36,6 @@ Sections sectionsReading(const ConsultState &before, const ConsultState &after);
 void recalculate(const ConsultState &state, Display &display);
 
 // The same, for the given parts only, in the same order.
-void recalculate(const ConsultState &state, Sections sections, Display &display);
+void recalculate(const ConsultState &state, const Sections &sections, Display &display);
 
 } // namespace nutrovo

@@ -9,13 +9,14 @@
 #include <QStyleOptionFocusRect>
 
 #include <array>
+#include <utility>
 
 namespace nutrovo::ui {
 
 namespace {
 
 struct Scale {
-    qreal ratio;
+    qreal ratio = 1;
     QLatin1StringView ending;
 };
 
@@ -75,8 +76,8 @@ void cacheStyleBitmaps()
     Q_UNUSED(cached);
 }
 
-PictureBox::PictureBox(const QString &name, QSize imageSize, QWidget *parent)
-    : QWidget(parent), name_(name), imageSize_(imageSize)
+PictureBox::PictureBox(QString name, QSize imageSize, QWidget *parent)
+    : QWidget(parent), name_(std::move(name)), imageSize_(imageSize)
 {
     setAutoFillBackground(true);
 }

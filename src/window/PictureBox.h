@@ -21,7 +21,7 @@ class PictureBox : public QWidget {
 public:
     // `name` is the bitmaps' resource path without its ending: name.png at
     // 1x, name@1.5x.png and name@2x.png.
-    PictureBox(const QString &name, QSize imageSize, QWidget *parent = nullptr);
+    PictureBox(QString name, QSize imageSize, QWidget *parent = nullptr);
 
     QSize imageSize() const { return imageSize_; }
     bool hasImage() const { return !pixmap().isNull(); }
