@@ -124,9 +124,12 @@ QWidget *createLabel(const Control &c, const QString &text, QWidget *parent)
     return label;
 }
 
+// A display field's design text never shows: the window writes every display
+// field before it is constructed, and a text laid out only to be replaced
+// costs as much as the one that replaces it.
 QWidget *createTextField(const Control &c, const QString &text, QWidget *parent)
 {
-    auto *field = new QLineEdit(text, parent);
+    auto *field = c.kind == Kind::FixedText ? new QLineEdit(text, parent) : new QLineEdit(parent);
     field->setAlignment(alignmentFor(c.look.align) | Qt::AlignVCenter);
     if (c.kind == Kind::FixedText) {
         // Design text for the life of the window: drawn like the labels beside it.
