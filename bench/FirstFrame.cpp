@@ -1,14 +1,20 @@
 // Start-up harness: shows one window, prints on standard output the monotonic
 // times (ns) at which main() was entered, the application object was made,
 // the window was made, and its first frame had been painted and handed to the
-// platform, then quits. Built twice from this file: once showing the planner,
-// once showing an empty window of the same size and title, so that the two
+// platform, then quits. Built three times from this file: showing the
+// planner, an empty window of the same size and title, and that window with
+// one line of text in each of the planner's font families, so that they
 // differ only in what the window holds.
 #include "Clock.h"
 #include "window/WindowLayout.h"
 
 #ifdef NUTROVO_BENCH_FORM
 #include "window/PlannerForm.h"
+#endif
+#ifdef NUTROVO_BENCH_FONTS
+#include "window/Fonts.h"
+
+#include <QLabel>
 #endif
 
 #include <QApplication>
@@ -77,6 +83,18 @@ std::unique_ptr<QWidget> createWindow()
         QString::fromLatin1(layout::windowTitle.data(), qsizetype(layout::windowTitle.size())));
     window->resize(layout::clientWidthTwips / layout::twipsPerPixel,
                    layout::clientHeightTwips / layout::twipsPerPixel);
+#ifdef NUTROVO_BENCH_FONTS
+    int top = 0;
+    for (const layout::Family family :
+         {layout::Family::Sans, layout::Family::Serif, layout::Family::Comic}) {
+        auto *line = new QLabel(QStringLiteral("Energy Assessment and meal pattern 2868 kcal"),
+                                window.get());
+        line->setFont(nutrovo::ui::layoutFont({.family = family}));
+        line->adjustSize();
+        line->move(8, top);
+        top += 40;
+    }
+#endif
     return window;
 #endif
 }

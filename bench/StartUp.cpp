@@ -1,5 +1,9 @@
 #include "StartUp.h"
 
+#include <algorithm>
+#include <array>
+#include <utility>
+
 namespace nutrovo::bench {
 
 std::vector<double> figures(const std::vector<ChildRun> &runs, double ChildRun::*figure)
@@ -23,28 +27,25 @@ std::vector<double> peakKiB(const std::vector<ChildRun> &runs)
 SideBySide measureStartUp(const Harnesses &harnesses, const EnvironmentChanges &platform, int runs,
                           int warmUps)
 {
+    struct Harness {
+        const std::string *program;
+        std::vector<ChildRun> *kept;
+    };
     SideBySide result;
+    std::array<Harness, 3> order = {{{&harnesses.form, &result.form},
+                                     {&harnesses.empty, &result.empty},
+                                     {&harnesses.fonts, &result.fonts}}};
     for (int round = -warmUps; round < runs; ++round) {
-        const bool formFirst = round % 2 == 0;
-        const ChildRun first =
-            runUntilFirstFrame(formFirst ? harnesses.form : harnesses.empty, platform);
-        const ChildRun second =
-            runUntilFirstFrame(formFirst ? harnesses.empty : harnesses.form, platform);
-        const ChildRun &form = formFirst ? first : second;
-        const ChildRun &empty = formFirst ? second : first;
-        if (round < 0) {
-            if (!form.ok() || !empty.ok()) {
-                result.failure = form.ok() ? empty.failure : form.failure;
+        std::ranges::rotate(order, order.begin() + 1);
+        for (const Harness &harness : order) {
+            ChildRun run = runUntilFirstFrame(*harness.program, platform);
+            if (!run.ok()) {
+                result.failure = run.failure;
                 return result;
             }
-            continue;
+            if (round >= 0)
+                harness.kept->push_back(std::move(run));
         }
-        if (!form.ok() || !empty.ok()) {
-            result.failure = form.ok() ? empty.failure : form.failure;
-            return result;
-        }
-        result.form.push_back(form);
-        result.empty.push_back(empty);
     }
     return result;
 }

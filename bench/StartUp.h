@@ -1,5 +1,6 @@
-// Start-up time and peak memory of the planner beside an empty window, run
-// in alternation in the same session so that both see the same machine.
+// Start-up time and peak memory of the planner beside an empty window and a
+// window of one line in each of its font families, run in turn in the same
+// session so that all see the same machine.
 #pragma once
 
 #include "ChildProcess.h"
@@ -12,10 +13,11 @@ namespace nutrovo::bench {
 struct Harnesses {
     std::string form;  // shows the planner
     std::string empty; // shows an empty window of the same size, same build flags
+    std::string fonts; // the empty window with a line in each of the planner's font families
 };
 
 struct SideBySide {
-    std::vector<ChildRun> form, empty;
+    std::vector<ChildRun> form, empty, fonts;
     std::string failure;
 };
 
@@ -23,7 +25,7 @@ struct SideBySide {
 std::vector<double> figures(const std::vector<ChildRun> &runs, double ChildRun::*figure);
 std::vector<double> peakKiB(const std::vector<ChildRun> &runs);
 
-// Runs both harnesses `runs` times each, alternating which goes first, after
+// Runs the harnesses `runs` times each, rotating which goes first, after
 // `warmUps` unrecorded rounds that bring the libraries into the page cache.
 SideBySide measureStartUp(const Harnesses &harnesses, const EnvironmentChanges &platform, int runs,
                           int warmUps);

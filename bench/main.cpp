@@ -114,15 +114,22 @@ void reportStartUp(const char *platform, const SideBySide &runs)
     }
     const double form = median(figures(runs.form, &ChildRun::milliseconds));
     const double empty = median(figures(runs.empty, &ChildRun::milliseconds));
+    const double fonts = median(figures(runs.fonts, &ChildRun::milliseconds));
     std::printf("| start-up, %s | %.1f ms | %.1f ms | %.2fx | %s |\n", platform, form, empty,
                 form / empty, verdict(form / empty, startUpGoal).c_str());
+    // What the planner costs beyond its fonts.
+    std::printf("| start-up beside the fonts window, %s | %.1f ms | %.1f ms | %.2fx | |\n",
+                platform, form, fonts, form / fonts);
     const double formMiB = median(peakKiB(runs.form)) / 1024;
     const double emptyMiB = median(peakKiB(runs.empty)) / 1024;
+    const double fontsMiB = median(peakKiB(runs.fonts)) / 1024;
     std::printf("| peak memory, %s | %.1f MiB | %.1f MiB | %.2fx | %s |\n", platform, formMiB,
                 emptyMiB, formMiB / emptyMiB, verdict(formMiB / emptyMiB, memoryGoal).c_str());
+    std::printf("| peak memory beside the fonts window, %s | %.1f MiB | %.1f MiB | %.2fx | |\n",
+                platform, formMiB, fontsMiB, formMiB / fontsMiB);
 }
 
-// Where the start-up time goes, for both windows.
+// Where the start-up time goes, for every window.
 void reportStartUpPhases(const char *platform, const SideBySide &runs)
 {
     if (!runs.failure.empty())
@@ -136,16 +143,19 @@ void reportStartUpPhases(const char *platform, const SideBySide &runs)
                             {"window construction", &ChildRun::windowMs},
                             {"show to first painted frame", &ChildRun::paintMs}};
     for (const Phase &phase : phases)
-        std::printf("| %s: %s | %.1f ms | %.1f ms |\n", platform, phase.name,
+        std::printf("| %s: %s | %.1f ms | %.1f ms | %.1f ms |\n", platform, phase.name,
                     median(figures(runs.form, phase.figure)),
-                    median(figures(runs.empty, phase.figure)));
+                    median(figures(runs.empty, phase.figure)),
+                    median(figures(runs.fonts, phase.figure)));
 }
 
 void runStartUp(const Options &options)
 {
-    const Harnesses harnesses{NUTROVO_BENCH_FORM_HARNESS, NUTROVO_BENCH_EMPTY_HARNESS};
+    const Harnesses harnesses{NUTROVO_BENCH_FORM_HARNESS, NUTROVO_BENCH_EMPTY_HARNESS,
+                              NUTROVO_BENCH_FONTS_HARNESS};
     std::printf("Start-up: spawn to first painted frame, and peak resident memory (ru_maxrss); "
-                "median of %d runs of each window, alternating.\n\n",
+                "median of %d runs of each window, in turn. The fonts window is the empty one "
+                "with a line of text in each of the planner's font families.\n\n",
                 options.startUpRuns);
     const SideBySide offscreen =
         measureStartUp(harnesses, {{"QT_QPA_PLATFORM", "offscreen"}, {"DISPLAY", ""}},
@@ -162,7 +172,7 @@ void runStartUp(const Options &options)
     reportStartUp("offscreen", offscreen);
     reportStartUp("Xvfb", xvfb);
     std::printf("\nWhere the start-up time goes (medians):\n\n");
-    std::printf("| phase | planner | empty window |\n|---|---|---|\n");
+    std::printf("| phase | planner | empty window | fonts window |\n|---|---|---|---|\n");
     reportStartUpPhases("offscreen", offscreen);
     reportStartUpPhases("Xvfb", xvfb);
 }

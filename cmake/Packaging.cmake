@@ -43,10 +43,7 @@ configure_file("${_nutrovo_pkg_dir}/app.metainfo.xml.in"
     "${_nutrovo_gen_dir}/${NUTROVO_APP_ID}.metainfo.xml" @ONLY)
 
 # The fixed-size icon is drawn from the same SVG as the window icon, at build
-# time, so no bitmap is kept in the repository.
-add_executable(nutrovo_render_icon "${_nutrovo_pkg_dir}/render_icon.cpp")
-target_compile_options(nutrovo_render_icon PRIVATE ${NUTROVO_WARNINGS})
-target_link_libraries(nutrovo_render_icon PRIVATE Qt6::Gui Qt6::Svg)
+# time (by the tool of cmake/Pictures.cmake), so no bitmap is kept in the repository.
 
 set(_nutrovo_icon_svg "${PROJECT_SOURCE_DIR}/resources/nutrovo.svg")
 set(_nutrovo_icon_png "${_nutrovo_gen_dir}/${NUTROVO_APP_ID}.png")

@@ -150,14 +150,54 @@ void showTargets(const Maintenance &m, Display &out)
 
 } // namespace
 
+std::optional<Section> sectionOf(Output field)
+{
+    // The fields are listed in the order the parts write them.
+    if (field == Output::bmi)
+        return Section::BodyMassIndex;
+    if (field >= Output::protprot && field <= Output::choper)
+        return Section::MealPattern;
+    if (field >= Output::hbrda && field <= Output::whogain)
+        return Section::Energy;
+    if (field == Output::showGender)
+        return Section::Sex;
+    return std::nullopt;
+}
+
+Sections sectionsReading(const ConsultState &before, const ConsultState &after)
+{
+    Sections sections;
+    const auto set = [&](Section section, bool changed) {
+        sections.set(static_cast<std::size_t>(section), changed);
+    };
+    set(Section::BodyMassIndex,
+        before.heightCm != after.heightCm || before.weightKg != after.weightKg);
+    set(Section::MealPattern, servingsOf(before) != servingsOf(after));
+    set(Section::Energy, clientOf(before) != clientOf(after));
+    set(Section::Sex, before.sexIndex != after.sexIndex);
+    return sections;
+}
+
 void recalculate(const ConsultState &state, Display &display)
 {
-    showBodyMassIndex(state, display);
-    const GramGrid grid = showGramGrid(state, display);
-    showMealTotals(grid, display);
-    const Maintenance maintenance = showMaintenance(state, display);
-    showTargets(maintenance, display);
-    display.word(Output::showGender, energy::sexWord(state.sexIndex));
+    recalculate(state, allSections, display);
+}
+
+void recalculate(const ConsultState &state, const Sections &sections, Display &display)
+{
+    const auto wanted = [&](Section section) { return sections.test(static_cast<std::size_t>(section)); };
+    if (wanted(Section::BodyMassIndex))
+        showBodyMassIndex(state, display);
+    if (wanted(Section::MealPattern)) {
+        const GramGrid grid = showGramGrid(state, display);
+        showMealTotals(grid, display);
+    }
+    if (wanted(Section::Energy)) {
+        const Maintenance maintenance = showMaintenance(state, display);
+        showTargets(maintenance, display);
+    }
+    if (wanted(Section::Sex))
+        display.word(Output::showGender, energy::sexWord(state.sexIndex));
 }
 
 } // namespace nutrovo

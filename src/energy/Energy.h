@@ -17,6 +17,8 @@ struct Client {
     double heightCm = 0.0;
     std::int32_t weightKg = 0;
     double activity = 0.0;
+
+    friend bool operator==(const Client &, const Client &) = default;
 };
 
 // Cut (not rounded) to one decimal; none when the height is not above 0.

@@ -28,6 +28,8 @@ struct Servings {
     std::int16_t fatsOils = 0;
     std::int16_t extras = 0;
     std::int16_t milkType = 1; // grams of fat in one dairy serving
+
+    friend bool operator==(const Servings &, const Servings &) = default;
 };
 
 // A gram cell is a 16-bit whole number, except dairy carbohydrate (7.5 g a

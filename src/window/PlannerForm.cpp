@@ -7,6 +7,7 @@
 #include "print/Printer.h"
 #include "window/HelpPanels.h"
 #include "window/QtText.h"
+#include "window/PictureBox.h"
 #include "consult/Recalculate.h"
 #include "window/WindowBuilder.h"
 #include "window/WindowLayout.h"
@@ -21,11 +22,20 @@
 
 // The pictures live in the static library; their registration must be
 // pulled in explicitly. Outside any namespace, as Qt requires.
-static void registerPictures() { Q_INIT_RESOURCE(nutrovo); }
+static void registerPictures() { Q_INIT_RESOURCE(pictures); }
 
 namespace nutrovo {
 
 namespace {
+
+// Bitmaps drawn from the vector icon at build time.
+QIcon renderedIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48, 64})
+        icon.addPixmap(ui::pngPicture(QStringLiteral(":/nutrovo/nutrovo-%1.png").arg(size)));
+    return icon;
+}
 
 void fillRows(QComboBox &combo, pickers::Picker picker)
 {
@@ -65,7 +75,8 @@ PlannerForm::~PlannerForm() = default;
 void PlannerForm::createControls()
 {
     setWindowTitle(ui::windowTitle());
-    setWindowIcon(QIcon(QStringLiteral(":/nutrovo/nutrovo.svg")));
+    setWindowIcon(renderedIcon());
+    ui::cacheStyleBitmaps();
     QPalette surface = palette();
     surface.setColor(QPalette::Window, Qt::white);
     setPalette(surface);
@@ -131,12 +142,23 @@ void PlannerForm::Recalculate()
 {
     Display display(ui_->fields);
     recalculate(state_, display);
+    shown_ = state_;
+}
+
+// The parts whose inputs changed since the fields were written, and those
+// with a field someone else has written since.
+void PlannerForm::recalculateChanged()
+{
+    const Sections changed = shown_ ? sectionsReading(*shown_, state_) : allSections;
+    Display display(ui_->fields);
+    recalculate(state_, changed | ui_->fields.overwritten(), display);
+    shown_ = state_;
 }
 
 void PlannerForm::Form_Load()
 {
     storeDefaultsAndSelect();
-    Recalculate();
+    recalculateChanged();
 }
 
 void PlannerForm::storeDefaultsAndSelect()
@@ -192,13 +214,13 @@ void PlannerForm::clearServingsButtons()
 void PlannerForm::sex_Click(int index)
 {
     state_.sexIndex = toInt16(index);
-    Recalculate();
+    recalculateChanged();
 }
 
 void PlannerForm::servings_Click(const ServingsArray &array, int index)
 {
     state_.*array.count = toInt16(index);
-    Recalculate();
+    recalculateChanged();
 }
 
 // The handler of every list (milkCombo_Click, ageCombo_Click and the rest).
@@ -206,14 +228,14 @@ void PlannerForm::picker_Click(const PickerEntry &picker, std::int16_t row)
 {
     Display display(ui_->fields);
     picker.pick(state_, row, display);
-    Recalculate();
+    recalculateChanged();
 }
 
 void PlannerForm::ResetCmd_Click()
 {
     clearServingsButtons();
     storeDefaultsAndSelect();
-    Recalculate();
+    recalculateChanged();
 }
 
 // One failed print, one message; the window stays exactly as it was.

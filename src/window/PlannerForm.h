@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class QButtonGroup;
 
@@ -43,6 +44,7 @@ private:
     void createControls();
     void connectHandlers();
     void Form_Load();
+    void recalculateChanged();
 
     // Input handlers: read the selection, store it, echo it, recalculate.
     void sex_Click(int index);
@@ -61,6 +63,7 @@ private:
 
     ConsultState state_;
     std::unique_ptr<print::Printer> printer_;
+    std::optional<ConsultState> shown_; // the inputs the fields were last written from
     struct Controls;
     std::unique_ptr<Controls> ui_;
 };

@@ -1,12 +1,12 @@
 #include "window/WindowBuilder.h"
 
+#include "window/Fonts.h"
 #include "window/PictureBox.h"
 #include "window/QtText.h"
 #include "window/WindowLayout.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -14,7 +14,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
 #include <ranges>
+#include <utility>
+#include <vector>
 
 namespace nutrovo::ui {
 
@@ -26,39 +29,25 @@ namespace {
 
 int px(int twips) { return twips / layout::twipsPerPixel; }
 
-// The original families first, then Debian's stand-ins for them.
-QStringList familiesFor(layout::Family family)
-{
-    switch (family) {
-    case layout::Family::Sans:
-        return {"MS Sans Serif", "Liberation Sans", "DejaVu Sans"};
-    case layout::Family::Serif:
-        return {"MS Serif", "Liberation Serif", "DejaVu Serif"};
-    case layout::Family::Comic:
-        return {"Comic Sans MS", "Comic Neue", "DejaVu Sans"};
+// One font object per distinct look, shared by every control of that look.
+class FontBook {
+public:
+    const QFont &fontFor(const layout::Font &wanted)
+    {
+        const auto same = [&](const Entry &entry) {
+            const layout::Font &f = entry.first;
+            return f.family == wanted.family && f.points == wanted.points &&
+                   f.bold == wanted.bold && f.italic == wanted.italic;
+        };
+        if (const auto found = std::ranges::find_if(made_, same); found != made_.end())
+            return found->second;
+        return made_.emplace_back(wanted, layoutFont(wanted)).second;
     }
-    return {};
-}
 
-// The original sans face is a narrow one; its wider metric stand-in is
-// condensed to the original's widths so that every caption and formula still
-// fits on its line.
-constexpr int sansStandInStretch = 92;
-
-QFont fontFor(const layout::Font &wanted)
-{
-    const QStringList families = familiesFor(wanted.family);
-    QFont font;
-    font.setFamilies(families);
-    font.setStyleHint(wanted.family == layout::Family::Serif ? QFont::Serif : QFont::SansSerif);
-    font.setPointSizeF(wanted.points);
-    font.setBold(wanted.bold);
-    font.setItalic(wanted.italic);
-    static const bool originalSansPresent = QFontDatabase::hasFamily(familiesFor(layout::Family::Sans).first());
-    if (wanted.family == layout::Family::Sans && !originalSansPresent)
-        font.setStretch(sansStandInStretch);
-    return font;
-}
+private:
+    using Entry = std::pair<layout::Font, QFont>;
+    std::vector<Entry> made_;
+};
 
 Qt::Alignment alignmentFor(Align align)
 {
@@ -131,9 +120,12 @@ QWidget *createLabel(const Control &c, const QString &text, QWidget *parent)
     return label;
 }
 
+// A display field's design text never shows: the window writes every display
+// field before it is constructed, and a text laid out only to be replaced
+// costs as much as the one that replaces it.
 QWidget *createTextField(const Control &c, const QString &text, QWidget *parent)
 {
-    auto *field = new QLineEdit(text, parent);
+    auto *field = c.kind == Kind::FixedText ? new QLineEdit(text, parent) : new QLineEdit(parent);
     field->setAlignment(alignmentFor(c.look.align) | Qt::AlignVCenter);
     if (c.kind == Kind::FixedText) {
         // Design text for the life of the window: drawn like the labels beside it.
@@ -149,11 +141,11 @@ QWidget *createTextField(const Control &c, const QString &text, QWidget *parent)
 QWidget *createPicture(const Control &c, QWidget *parent)
 {
     if (c.look.image == layout::Image::Apple) {
-        auto *apple = new PictureBox(QStringLiteral(":/nutrovo/apple.svg"), QSize(29, 33), parent);
+        auto *apple = new PictureBox(QStringLiteral(":/nutrovo/apple"), QSize(29, 33), parent);
         apple->setFocusPolicy(Qt::NoFocus);
         return apple;
     }
-    auto *help = new PictureBox(QStringLiteral(":/nutrovo/help.svg"), QSize(20, 20), parent);
+    auto *help = new PictureBox(QStringLiteral(":/nutrovo/help"), QSize(20, 20), parent);
     help->setFocusPolicy(Qt::StrongFocus);
     return help;
 }
@@ -268,6 +260,10 @@ void keepOneTabStop(QButtonGroup &group)
 BuiltWindow buildWindow(QWidget &window)
 {
     BuiltWindow built;
+    FontBook fonts;
+    // A control takes its container's font when it is made: set only where
+    // the look differs, each change re-lays out the control's text.
+    window.setFont(fonts.fontFor(layout::Font{}));
     for (const Control &c : layout::windowControls()) {
         // The table names every parent before its children (tst_layout).
         QWidget *parent = c.parent.empty() ? &window : built.controls.value(qs(c.parent));
@@ -283,7 +279,8 @@ BuiltWindow buildWindow(QWidget &window)
             const QString text = c.captionIsIndex ? u' ' + QString::number(i) : qs(c.text);
             QWidget *widget = createWidget(c, text, parent);
             widget->setObjectName(name);
-            widget->setFont(fontFor(c.look.font));
+            if (const QFont &font = fonts.fontFor(c.look.font); widget->font() != font)
+                widget->setFont(font);
             applyColours(*widget, c);
             place(*widget, c, i);
             if (!c.toolTip.empty())
