@@ -52,7 +52,9 @@ void report(const char *what, std::vector<double> times)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    const int prints = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
+    bool given = false;
+    const int asked = QApplication::arguments().value(1).toInt(&given);
+    const int prints = given ? std::max(1, asked) : 20;
 
     nutrovo::PlannerForm form;
     form.show();

@@ -26,6 +26,11 @@ for _ in $(seq 200); do
 done
 [ -s "$work/display" ] || { echo "with-xvfb: the X server did not start" >&2; exit 1; }
 
+# The session's runtime folder (the accessibility bus puts its socket there,
+# else under the home folder): short, whatever the checkout's path, and gone
+# with the server.
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 export DISPLAY=":$(head -n 1 "$work/display")"
 export QT_QPA_PLATFORM=xcb
 "$@"
