@@ -12,8 +12,13 @@ source "$(dirname "$0")/../common.sh"
 
 APP_ID=org.nutrovo.MealPlanner
 WINDOW_TITLE="Nutrovo - Meal Planner"
-BUILD_DIR="$NUTROVO_ROOT/build-package"
-DEB_DIR="$BUILD_DIR/deb"
+# The README's package build folder, configured as its Install section does.
+PACKAGE_CONFIG_DIR="$NUTROVO_ROOT/build-package"
+# The program is compiled once, by the main build that scripts/test.sh has just
+# made (the same sources, flags and install rules; the tests add no install
+# rule, which the file list check below holds to); the package is made from it.
+BUILD_DIR="${NUTROVO_BUILD_DIR:-$NUTROVO_ROOT/build}"
+DEB_DIR="$PACKAGE_CONFIG_DIR/deb"
 # Everything the package puts on the machine, relative to /.
 SHIPPED_FILES=(
     usr/bin/nutrovo
@@ -76,7 +81,11 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 build_package() {
-    build_into "$BUILD_DIR" -DBUILD_TESTING=OFF >"$WORK/build.log" 2>&1 || {
+    cmake -S "$NUTROVO_ROOT" -B "$PACKAGE_CONFIG_DIR" -DBUILD_TESTING=OFF >"$WORK/configure.log" 2>&1 || {
+        cat "$WORK/configure.log" >&2
+        fail "configure $PACKAGE_CONFIG_DIR with -DBUILD_TESTING=OFF, as the README's Install section does"
+    }
+    build_into "$BUILD_DIR" >"$WORK/build.log" 2>&1 || {
         cat "$WORK/build.log" >&2
         fail "build into $BUILD_DIR"
     }
@@ -243,9 +252,9 @@ check_first_frame() {
     [ -n "$window" ] || fail "window \"$WINDOW_TITLE\" is viewable within $WINDOW_WAIT_SECONDS s"
     [ "$colours" -ge "$MIN_PAINTED_COLOURS" ] ||
         fail "window shows a painted frame within $WINDOW_WAIT_SECONDS s ($colours colours)"
-    cp "$WORK/frame.png" "$BUILD_DIR/first-frame.png"
+    cp "$WORK/frame.png" "$PACKAGE_CONFIG_DIR/first-frame.png"
     ok "installed usr/bin/nutrovo shows \"$WINDOW_TITLE\" with a painted frame ($colours colours)"
-    echo "     the frame is kept in $BUILD_DIR/first-frame.png"
+    echo "     the frame is kept in $PACKAGE_CONFIG_DIR/first-frame.png"
     if [ -s "$WORK/app.log" ]; then
         echo "     its messages:" && sed 's/^/     | /' "$WORK/app.log"
     fi
