@@ -78,7 +78,7 @@ for spot in "292 124" "340 156" "68 332" "688 508"; do
     picture_without "$x" "$y" "$work/before.png" || { echo "sandbox: cannot read the window" >&2; exit 1; }
     xdotool click 1
     changed=0
-    for _ in $(seq 20); do
+    for _ in $(seq 50); do
         sleep 0.2
         picture_without "$x" "$y" "$work/after.png" || continue
         changed=$(compare -metric AE "$work/before.png" "$work/after.png" null: 2>&1 || true)
