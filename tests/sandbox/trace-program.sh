@@ -11,7 +11,7 @@ checker=${2:?usage: trace-program.sh PROGRAM CHECKER}
 python=/usr/bin/python3 # Debian's, as the other scripted tests use
 readonly title="Nutrovo - Meal Planner"
 
-for need in strace xdotool dbus-send import convert compare "$python"; do
+for need in strace xdotool dbus-send import convert compare identify "$python"; do
     command -v "$need" >/dev/null || {
         echo "sandbox: $need is missing (apt-get install -y --no-install-recommends strace xdotool dbus imagemagick python3)" >&2
         exit 1
@@ -66,6 +66,17 @@ picture_without() {
         convert "$work/shot.png" -fill black \
             -draw "rectangle $((x - 40)),$((y - 20)) $((x + 40)),$((y + 20))" "$out"
 }
+
+# Clicks on a window that has not painted yet are lost: wait for its first
+# frame (a flat colour until then; the form has hundreds).
+colours=0
+for _ in $(seq 150); do
+    import -display "$DISPLAY" -window "$window" "$work/shot.png" 2>/dev/null &&
+        colours=$(identify -format '%k' "$work/shot.png" 2>/dev/null || echo 0)
+    [ "${colours:-0}" -ge 16 ] && break
+    sleep 0.2
+done
+[ "${colours:-0}" -ge 16 ] || { echo "sandbox: the window shows no painted frame within 30 s" >&2; exit 1; }
 
 # Picks with the mouse, in window pixels: servings buttons of the protein and
 # starches rows, the female button, then Reset Form. Each must change a field
