@@ -208,7 +208,8 @@ install_package() {
 }
 
 start_virtual_display() {
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.log" &
+    # -noreset: the window checks connect and leave; a reset between them refuses the next.
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$WORK/display" 2>"$WORK/xvfb.log" &
     xvfb_pid=$!
     local tries=0
     until [ -s "$WORK/display" ]; do

@@ -10,7 +10,10 @@ fi
 
 work=$(mktemp -d)
 # -displayfd picks a free display number and reports it once the server listens.
-Xvfb -displayfd 5 -screen 0 2400x1800x24 -nolisten tcp 5>"$work/display" >"$work/log" 2>&1 &
+# -noreset: by default the server resets when its last client leaves, and a
+# client connecting during the reset is refused (the accessibility bus
+# launcher connects and leaves just before the program starts).
+Xvfb -displayfd 5 -screen 0 2400x1800x24 -nolisten tcp -noreset 5>"$work/display" >"$work/log" 2>&1 &
 server=$!
 cleanup() {
     kill "$server" 2>/dev/null || true
