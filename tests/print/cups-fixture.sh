@@ -241,7 +241,7 @@ start_daemon() {
             cat "$dir/log/cupsd.out" "$dir/log/error_log" >&2 2>/dev/null || true
             fail "cupsd exited while starting"
         fi
-        [ $waited -lt 200 ] || fail "cupsd did not answer within 10 s"
+        [ $waited -lt 600 ] || fail "cupsd did not answer within 30 s"
         sleep 0.05
         waited=$((waited + 1))
     done

@@ -22,7 +22,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-for _ in $(seq 200); do
+for _ in $(seq 600); do
     [ -s "$work/display" ] && break
     kill -0 "$server" 2>/dev/null || { cat "$work/log" >&2; exit 1; }
     sleep 0.05
