@@ -34,3 +34,28 @@ build_into() {
     cmake -S "$NUTROVO_ROOT" -B "$dir" "$@" >/dev/null &&
         cmake --build "$dir" --parallel "$(nproc)"
 }
+
+# Runs ctest in the given build folder; extra arguments go to ctest. A failure
+# names each failed test and, for a seeded one, the seed that replays it.
+run_ctest() {
+    local dir=$1 status=0
+    shift
+    (cd "$dir" && ctest --output-on-failure --parallel "$(nproc)" "$@") || status=$?
+    if [ "$status" -ne 0 ]; then
+        echo "ctest in $dir failed (exit status $status)." >&2
+        if [ -s "$dir/Testing/Temporary/LastTestsFailed.log" ]; then
+            sed 's/^[0-9]*:/  failed: /' "$dir/Testing/Temporary/LastTestsFailed.log" >&2
+        fi
+        grep -hoE 'replay with NUTROVO_SEED=[0-9]+ NUTROVO_EVENTS=[0-9]+' \
+            "$dir/Testing/Temporary/LastTest.log" 2>/dev/null | sed 's/^/  random events: /' >&2 || true
+    fi
+    return "$status"
+}
+
+# What the test command must leave as it found it: every file under /etc
+# (type, mode, owner, link target, contents) and the installed packages.
+machine_state() {
+    find /etc -xdev -printf '%y %m %u:%g %p -> %l\n' | LC_ALL=C sort
+    find /etc -xdev -type f -print0 | LC_ALL=C sort -z | xargs -0 -r sha256sum
+    dpkg-query -W -f='${db:Status-Abbrev} ${Package}:${Architecture} ${Version}\n' | LC_ALL=C sort
+}

@@ -46,20 +46,56 @@ PY
 grep -E "/(src|packaging)/" "$work/files" >"$work/product" || true
 grep -vE "/(src|packaging)/" "$work/files" >"$work/checks" || true
 echo "static-analysis: $(wc -l <"$work/files") files"
+[ -s "$work/files" ] || { echo "static-analysis: no source file found in $BUILD_DIR/compile_commands.json" >&2; exit 1; }
 
 # clang-tidy, one file per process, as many at once as there are cores. Test
 # and benchmark code skips the path-sensitive analyser: QtTest's macros make
 # it several times slower there, for findings the tests themselves catch.
-tidy() {
-    local list=$1
-    shift
-    [ -s "$list" ] || return 0
-    xargs -a "$list" -P "$JOBS" -n 1 "$CLANG_TIDY" -p "$BUILD_DIR" --quiet "$@" \
-        >>"$work/tidy.log" 2>&1 || true
+# Each file's report and exit status are kept apart, so that a file clang-tidy
+# could not analyse is told from one with findings.
+mkdir -p "$work/tidy"
+tidy_one() {
+    local report=$1 file=$2 status=0
+    printf '%s\n' "$file" >"$report.file"
+    "$CLANG_TIDY" -p "$BUILD_DIR" --quiet ${TIDY_CHECKS:+"--checks=$TIDY_CHECKS"} "$file" \
+        >"$report.log" 2>&1 || status=$?
+    echo "$status" >"$report.status"
 }
-tidy "$work/product"
-tidy "$work/checks" --checks=-clang-analyzer-*
+export -f tidy_one
+export CLANG_TIDY BUILD_DIR
+# Each file goes through as one argument, NUL-separated: blanks in paths stay put.
+tidy() {
+    local list=$1 group=$2
+    [ -s "$list" ] || return 0
+    awk -v report="$work/tidy/$group" '{ printf "%s-%d%c%s%c", report, NR, 0, $0, 0 }' "$list" |
+        xargs -0 -n 2 -P "$JOBS" bash -c 'tidy_one "$1" "$2"' tidy
+}
+TIDY_CHECKS="" tidy "$work/product" product
+TIDY_CHECKS="-clang-analyzer-*" tidy "$work/checks" checks
 tidied=$SECONDS
+
+# A file was analysed when clang-tidy ended cleanly, or ended with findings
+# of its checks and no compiler error. Anything else (it could not parse the
+# file, found no flags for it, or never ran) fails the stage.
+analysed=0
+unanalysed=0
+for file_record in "$work"/tidy/*.file; do
+    report=${file_record%.file}
+    status=$(cat "$report.status" 2>/dev/null || echo "none: it never finished")
+    if [ "$status" = 0 ] ||
+        { grep -Eq ': (warning|error): .*\[[a-z][^]]*\]$' "$report.log" &&
+            ! grep -Eq 'clang-diagnostic-error|Error while processing|Found compiler error|Running without flags' \
+                "$report.log"; }; then
+        analysed=$((analysed + 1))
+    else
+        unanalysed=$((unanalysed + 1))
+        echo "static-analysis: clang-tidy could not analyse $(cat "$report.file") (exit status $status):" >&2
+        sed 's/^/    /' "$report.log" | head -n 30 >&2
+    fi
+done
+listed=$(wc -l <"$work/files")
+cat "$work"/tidy/*.log >"$work/tidy.log" 2>/dev/null || true
+echo "static-analysis: clang-tidy analysed $analysed of $listed files"
 
 # A finding is "path:line:col: warning|error: text [check]"; a header's
 # findings repeat for every file that includes it.
@@ -89,17 +125,26 @@ grep -Ev '^\s*(#|$)' "$CONFIG_DIR/known-findings.txt" | while read -r relative c
         echo "static-analysis: $relative $check is fixed; remove it from known-findings.txt"
 done
 
+# cppcheck names each file as it starts on it; every listed file must be named.
 mkdir -p "$BUILD_DIR/cppcheck"
 cppcheck_status=0
 cppcheck --enable=warning,style,performance,portability --std=c++20 --language=c++ \
     --library=qt -I "$NUTROVO_ROOT/src" -I "$NUTROVO_ROOT/tests/support" \
     --inline-suppr --suppressions-list="$CONFIG_DIR/cppcheck-suppressions.txt" \
-    --cppcheck-build-dir="$BUILD_DIR/cppcheck" -j "$JOBS" --quiet --error-exitcode=1 \
+    --cppcheck-build-dir="$BUILD_DIR/cppcheck" -j "$JOBS" --error-exitcode=1 \
     --template='{file}:{line}:{column}: {severity}: {message} [{id}]' \
-    --file-list="$work/files" || cppcheck_status=$?
+    --file-list="$work/files" >"$work/cppcheck.out" || cppcheck_status=$?
+sed -n 's/^Checking \(.*\) \.\.\.$/\1/p' "$work/cppcheck.out" | sort -u >"$work/cppchecked"
+cppchecked=$(comm -12 <(sort "$work/files") "$work/cppchecked" | wc -l)
+echo "static-analysis: cppcheck checked $cppchecked of $listed files"
+comm -23 <(sort "$work/files") "$work/cppchecked" | sed 's/^/static-analysis: cppcheck did not check /' >&2
 
 echo "static-analysis: clang-tidy $((tidied - started)) s, cppcheck $((SECONDS - tidied)) s;" \
     "$new new finding(s), $known known"
+if [ "$analysed" -ne "$listed" ] || [ "$cppchecked" -ne "$listed" ]; then
+    echo "static-analysis: not every listed file was analysed; see above" >&2
+    exit 1
+fi
 if [ "$new" -gt 0 ] || [ "$cppcheck_status" -ne 0 ]; then
     echo "static-analysis: fix the findings above (or, for a deliberate exception, NOLINT or" \
         "cppcheck-suppress on the line, with the reason)" >&2

@@ -1,16 +1,24 @@
 #!/usr/bin/env bash
 # The program as a dietitian gets it: builds the Debian package, validates its
-# desktop entry and AppStream metadata, installs it with apt, starts the
-# installed program on a virtual X server until its window shows a painted
-# frame, and purges it again. The installed packages are compared before and
-# after, so the machine is left as it was found, also when a step fails.
+# desktop entry and AppStream metadata, has apt resolve its dependencies from
+# Debian's archive (a simulated install against this machine's packages),
+# installs it with dpkg into a private root, starts the program installed there
+# on a virtual X server until its window shows a painted frame, and purges it
+# again. The machine's own package state is never touched, so the stage runs
+# the same whether or not nutrovo is installed here; it checks that the
+# installed packages are the same before and after.
 set -euo pipefail
 source "$(dirname "$0")/../common.sh"
 
 APP_ID=org.nutrovo.MealPlanner
 WINDOW_TITLE="Nutrovo - Meal Planner"
-BUILD_DIR="$NUTROVO_ROOT/build-package"
-DEB_DIR="$BUILD_DIR/deb"
+# The README's package build folder, configured as its Install section does.
+PACKAGE_CONFIG_DIR="$NUTROVO_ROOT/build-package"
+# The program is compiled once, by the main build that scripts/test.sh has just
+# made (the same sources, flags and install rules; the tests add no install
+# rule, which the file list check below holds to); the package is made from it.
+BUILD_DIR="${NUTROVO_BUILD_DIR:-$NUTROVO_ROOT/build}"
+DEB_DIR="$PACKAGE_CONFIG_DIR/deb"
 # Everything the package puts on the machine, relative to /.
 SHIPPED_FILES=(
     usr/bin/nutrovo
@@ -29,7 +37,6 @@ export DEBIAN_FRONTEND=noninteractive
 # One collation for sort, comm and diff of package lists.
 export LC_ALL=C
 passed=0
-installed_by_us=false
 xvfb_pid=""
 app_pid=""
 
@@ -65,40 +72,20 @@ stop_process() {
     wait "$pid" 2>/dev/null || true
 }
 
-# Packages that apt added for the install, recorded right after it so that
-# whatever else gets installed meanwhile is left alone.
-record_added_packages() {
-    comm -13 "$WORK/before.txt" <(installed_packages) | awk '{ print $1 }' |
-        { grep -v '^nutrovo:' || true; } >"$WORK/added.txt"
-}
-
-# Purges the package and whatever apt pulled in for it, nothing else.
-remove_package() {
-    local added=()
-    [ -f "$WORK/added.txt" ] || record_added_packages
-    mapfile -t added <"$WORK/added.txt"
-    apt-get purge -y -qq nutrovo "${added[@]}" >"$WORK/purge.log" 2>&1 || {
-        cat "$WORK/purge.log" >&2
-        return 1
-    }
-    installed_by_us=false
-}
-
 cleanup() {
     stop_process "$app_pid"
     stop_process "$xvfb_pid"
-    if $installed_by_us; then
-        echo "Removing the package after a failed step ..." >&2
-        remove_package || echo "Could not purge nutrovo; remove it with: apt-get purge nutrovo" >&2
-    fi
     rm -rf "$WORK"
 }
 trap cleanup EXIT
-# An interrupted run still removes what it installed.
 trap 'exit 130' INT TERM
 
 build_package() {
-    build_into "$BUILD_DIR" -DBUILD_TESTING=OFF >"$WORK/build.log" 2>&1 || {
+    cmake -S "$NUTROVO_ROOT" -B "$PACKAGE_CONFIG_DIR" -DBUILD_TESTING=OFF >"$WORK/configure.log" 2>&1 || {
+        cat "$WORK/configure.log" >&2
+        fail "configure $PACKAGE_CONFIG_DIR with -DBUILD_TESTING=OFF, as the README's Install section does"
+    }
+    build_into "$BUILD_DIR" >"$WORK/build.log" 2>&1 || {
         cat "$WORK/build.log" >&2
         fail "build into $BUILD_DIR"
     }
@@ -178,27 +165,51 @@ check_identity() {
     ok "package holds the installed files; Depends comes from the linked libraries"
 }
 
-install_package() {
+# Whatever Depends names must come from Debian's archive: apt works out, without
+# changing anything, what installing the package here would take. The lists
+# are fetched first if none are present (a machine set up from a cleaned image).
+resolve_dependencies() {
     installed_packages >"$WORK/before.txt"
-    grep -q '^nutrovo:' "$WORK/before.txt" &&
-        fail "nutrovo is installed already; purge it first (apt-get purge nutrovo) so the test can restore the machine"
-    installed_by_us=true
-    apt-get install -y -qq --no-install-recommends "$DEB" >"$WORK/apt.log" 2>&1 || {
-        cat "$WORK/apt.log" >&2
-        fail "apt-get install $DEB"
+    if [ -z "$(find /var/lib/apt/lists -maxdepth 1 -name '*_Packages' -print -quit 2>/dev/null)" ]; then
+        apt-get update -qq >"$WORK/update.log" 2>&1 || { cat "$WORK/update.log" >&2; fail "apt-get update"; }
+    fi
+    apt-get install --simulate --no-install-recommends "$DEB" >"$WORK/simulate.log" 2>&1 || {
+        cat "$WORK/simulate.log" >&2
+        fail "apt-get install --simulate $DEB: its dependencies resolve"
     }
-    record_added_packages
+    local name missing=()
+    while read -r name; do
+        [ -n "$(apt-cache madison "$name" 2>/dev/null)" ] || missing+=("$name")
+    done < <(dpkg-deb -f "$DEB" Depends | tr ',' '\n' | sed -E 's/\|.*//; s/\(.*\)//; s/[[:space:]]//g' | grep -v '^$')
+    [ ${#missing[@]} -eq 0 ] || fail "every dependency is in Debian's archive (not found: ${missing[*]})"
+    local would
+    would=$(awk '$1 == "Inst" { print $2 }' "$WORK/simulate.log" | grep -vx nutrovo | paste -sd " " || true)
+    ok "apt resolves every dependency from Debian's archive (would pull in: ${would:-nothing})"
+}
+
+# dpkg installs the package into a root of its own, with its own database.
+install_package() {
+    INSTALL_ROOT="$WORK/installed"
+    mkdir -p "$INSTALL_ROOT/var/lib/dpkg/info" "$INSTALL_ROOT/var/lib/dpkg/updates" "$INSTALL_ROOT/var/log"
+    : >"$INSTALL_ROOT/var/lib/dpkg/status"
+    # Its dependencies live on the machine, not in this root: apt checked them above.
+    dpkg --root="$INSTALL_ROOT" --force-depends --force-script-chrootless --install "$DEB" \
+        >"$WORK/dpkg.log" 2>&1 || {
+        cat "$WORK/dpkg.log" >&2
+        fail "dpkg --install $DEB"
+    }
     local path
     for path in "${SHIPPED_FILES[@]}"; do
-        [ -f "/$path" ] || fail "/$path installed"
+        [ -f "$INSTALL_ROOT/$path" ] || fail "/$path installed"
     done
-    local added_list
-    added_list=$(paste -sd " " "$WORK/added.txt")
-    ok "apt-get install ./$(basename "$DEB") (pulled in: ${added_list:-nothing})"
+    [ "$(dpkg --root="$INSTALL_ROOT" -s nutrovo | sed -n 's/^Status: //p')" = "install ok installed" ] ||
+        fail "dpkg records nutrovo as installed"
+    ok "dpkg --install ./$(basename "$DEB") puts every file where the desktop looks for it"
 }
 
 start_virtual_display() {
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.log" &
+    # -noreset: the window checks connect and leave; a reset between them refuses the next.
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$WORK/display" 2>"$WORK/xvfb.log" &
     xvfb_pid=$!
     local tries=0
     until [ -s "$WORK/display" ]; do
@@ -224,7 +235,8 @@ check_first_frame() {
     chmod 700 "$WORK/runtime"
     (cd "$WORK/home" && exec env -i HOME="$WORK/home" XDG_RUNTIME_DIR="$WORK/runtime" \
         PATH=/usr/bin:/bin LC_ALL=C.UTF-8 DISPLAY="$DISPLAY_NAME" QT_QPA_PLATFORM=xcb \
-        /usr/bin/nutrovo) 2>"$WORK/app.log" &
+        XDG_DATA_DIRS="$INSTALL_ROOT/usr/share:/usr/share" \
+        "$INSTALL_ROOT/usr/bin/nutrovo") 2>"$WORK/app.log" &
     app_pid=$!
 
     local deadline=$((SECONDS + WINDOW_WAIT_SECONDS)) window="" colours=0
@@ -241,9 +253,9 @@ check_first_frame() {
     [ -n "$window" ] || fail "window \"$WINDOW_TITLE\" is viewable within $WINDOW_WAIT_SECONDS s"
     [ "$colours" -ge "$MIN_PAINTED_COLOURS" ] ||
         fail "window shows a painted frame within $WINDOW_WAIT_SECONDS s ($colours colours)"
-    cp "$WORK/frame.png" "$BUILD_DIR/first-frame.png"
-    ok "installed /usr/bin/nutrovo shows \"$WINDOW_TITLE\" with a painted frame ($colours colours)"
-    echo "     the frame is kept in $BUILD_DIR/first-frame.png"
+    cp "$WORK/frame.png" "$PACKAGE_CONFIG_DIR/first-frame.png"
+    ok "installed usr/bin/nutrovo shows \"$WINDOW_TITLE\" with a painted frame ($colours colours)"
+    echo "     the frame is kept in $PACKAGE_CONFIG_DIR/first-frame.png"
     if [ -s "$WORK/app.log" ]; then
         echo "     its messages:" && sed 's/^/     | /' "$WORK/app.log"
     fi
@@ -252,24 +264,19 @@ check_first_frame() {
 }
 
 check_removed() {
-    remove_package || fail "apt-get purge nutrovo"
-    local status path
-    status=$(dpkg-query -W -f='${db:Status-Status}' nutrovo 2>/dev/null || true)
-    [ -z "$status" ] || [ "$status" = not-installed ] || fail "dpkg knows nutrovo no more (status: $status)"
-    for path in "${SHIPPED_FILES[@]}"; do
-        [ ! -e "/$path" ] || fail "/$path removed"
-    done
-    comm -23 "$WORK/before.txt" <(installed_packages) >"$WORK/lost.txt"
-    [ ! -s "$WORK/lost.txt" ] || {
-        cat "$WORK/lost.txt" >&2
-        fail "packages installed before are all still there, unchanged"
+    dpkg --root="$INSTALL_ROOT" --force-script-chrootless --purge nutrovo >"$WORK/purge.log" 2>&1 || {
+        cat "$WORK/purge.log" >&2
+        fail "dpkg --purge nutrovo"
     }
-    local added
-    while read -r added; do
-        ! dpkg-query -W -f='${db:Status-Status}' "$added" 2>/dev/null | grep -qx installed ||
-            fail "$added, pulled in for nutrovo, is removed again"
-    done <"$WORK/added.txt"
-    ok "apt-get purge nutrovo leaves the installed packages as they were"
+    local path
+    for path in "${SHIPPED_FILES[@]}"; do
+        [ ! -e "$INSTALL_ROOT/$path" ] || fail "/$path removed"
+    done
+    diff "$WORK/before.txt" <(installed_packages) >"$WORK/changed.txt" || {
+        cat "$WORK/changed.txt" >&2
+        fail "the machine's installed packages are the same as before the stage"
+    }
+    ok "dpkg --purge nutrovo removes every file; the machine's packages are as they were"
 }
 
 report_package() {
@@ -285,6 +292,7 @@ ensure_packages "${BUILD_PACKAGES[@]}" "${own_packages[@]}"
 build_package
 check_install_tree
 report_package
+resolve_dependencies
 install_package
 check_first_frame
 check_removed

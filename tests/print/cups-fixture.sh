@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# A private print spooler for the print tests: its own cupsd, configured and
-# spooling under STATE_DIR and listening on STATE_DIR/cups.sock only, so that
-# neither a spooler the machine already runs nor its queues are touched. Its
-# one queue, "PDF", is a cups-pdf printer and the server's default; cups-pdf
-# writes what it receives into STATE_DIR/out.
+# A private print spooler for the print tests: its own cupsd, configured,
+# spooling and listening (STATE_DIR/cups.sock) under STATE_DIR only, so that
+# neither a spooler the machine already runs, nor its queues, nor anything
+# under /etc is touched. Its one queue, "PDF", is the server's default: the
+# cups-pdf printer description (page sizes, PostScript input) with a backend of
+# this spooler's own, which turns each job into a PDF as cups-pdf does (the
+# same Ghostscript call) but writes it into STATE_DIR/out. cups-pdf itself
+# reads its output folder from /etc only, so it is not used.
 #
 #   cups-fixture.sh start STATE_DIR     start the spooler with its queue
-#   cups-fixture.sh stop STATE_DIR      stop it (by PID) and undo the changes
+#   cups-fixture.sh stop STATE_DIR      stop it (by PID) and remove STATE_DIR
 #
 # What the tests use to break and mend the spooler between cases:
 #   stop-daemon STATE_DIR               stop cupsd, keep its configuration
@@ -16,22 +19,26 @@
 #   refuse-documents STATE_DIR          restart cupsd refusing request bodies
 #                                       over 1 KB: jobs are created, documents refused
 #   restore STATE_DIR                   running, queue enabled, accepting, on A4, default
+#   errors STATE_DIR                    the spooler's error lines and queue state
 #
-# Clients reach it with CUPS_SERVER=STATE_DIR/cups.sock. Needs root: cups-pdf
-# reads its output folder only from /etc/cups/cups-pdf.conf, which start
-# changes and stop puts back.
+# STATE_DIR must be short (the socket path must fit a Unix socket address)
+# and reachable by the spooler's filter user, lp: the filters and the backend
+# run as lp. start makes it (or takes an empty one), marks it as this
+# fixture's own and sweeps marked folders of the same family that a killed
+# run left behind. Clients reach it with CUPS_SERVER=STATE_DIR/cups.sock.
 set -euo pipefail
 
-readonly usage="usage: $0 start|stop|stop-daemon|no-default|no-printer|refuse-documents|restore STATE_DIR"
+readonly usage="usage: $0 start|stop|stop-daemon|no-default|no-printer|refuse-jobs|refuse-documents|restore|errors STATE_DIR"
 action=${1:?$usage}
 dir=${2:?$usage}
-mkdir -p "$dir"
-dir=$(cd "$dir" && pwd)
+case $dir in /*) ;; *) dir=$PWD/$dir ;; esac
+dir=${dir%/}
 
 readonly queue=PDF
-readonly ppd=lsb/usr/cups-pdf/CUPS-PDF_opt.ppd
-readonly cups_pdf_conf=/etc/cups/cups-pdf.conf
-readonly saved_conf=$dir/cups-pdf.conf.saved
+readonly ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
+readonly backend=nutrovo-pdf
+readonly filter_user=lp
+readonly marker=$dir/.nutrovo-spooler
 readonly pid_file=$dir/cupsd.pid
 readonly socket=$dir/cups.sock
 export CUPS_SERVER=$socket
@@ -43,19 +50,121 @@ fail() {
     exit 1
 }
 
-require_root() {
-    [ "$(id -u)" -eq 0 ] || fail "must run as root (it edits $cups_pdf_conf and starts cupsd)"
-    command -v cupsd >/dev/null || fail "cupsd is missing; install the packages in scripts/test.d/print.packages"
-    [ -r "$cups_pdf_conf" ] || fail "$cups_pdf_conf is missing; install printer-driver-cups-pdf"
-    # A Unix socket path must fit in sun_path (108 bytes with its terminator).
-    [ ${#socket} -lt 100 ] || fail "the socket path $socket is too long; use a shorter build folder"
+require_tools() {
+    [ "$(id -u)" -eq 0 ] || fail "must run as root (it starts cupsd)"
+    local tool
+    for tool in cupsd lpadmin gs; do
+        command -v "$tool" >/dev/null ||
+            fail "$tool is missing; install the packages in scripts/test.d/print.packages"
+    done
+    [ -r "$ppd" ] || fail "$ppd is missing; install printer-driver-cups-pdf"
+    # sun_path holds 108 bytes with its terminator.
+    [ ${#socket} -lt 100 ] || fail "the socket path $socket is too long; use a shorter STATE_DIR"
+}
+
+# The PID and start time of the process that owns the spooler (ctest, for
+# the suite): a folder whose owner is gone was left by a killed run.
+owner_stamp() {
+    local pid=$1 fields
+    fields=$(cat "/proc/$pid/stat" 2>/dev/null) || return 1
+    fields=${fields##*) }
+    # shellcheck disable=SC2086 # split into fields on purpose
+    set -- $fields
+    echo "$pid ${20}"
+}
+
+owner_alive() {
+    local recorded pid
+    recorded=$(cat "$1/.nutrovo-spooler" 2>/dev/null) || return 1
+    pid=${recorded%% *}
+    [ -n "$pid" ] && [ "$(owner_stamp "$pid" || true)" = "$recorded" ]
+}
+
+# Only ever a cupsd that this script started: a reused PID is left alone.
+daemon_pid_of() {
+    local pid
+    [ -s "$1/cupsd.pid" ] || return 1
+    pid=$(cat "$1/cupsd.pid")
+    [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = cupsd ] || return 1
+    echo "$pid"
+}
+
+daemon_pid() {
+    daemon_pid_of "$dir"
+}
+
+stop_daemon_of() {
+    local state=$1 pid waited=0
+    if pid=$(daemon_pid_of "$state"); then
+        kill -TERM "$pid"
+        while kill -0 "$pid" 2>/dev/null; do
+            if [ $waited -ge 100 ]; then
+                kill -KILL "$pid" 2>/dev/null || true
+                break
+            fi
+            sleep 0.05
+            waited=$((waited + 1))
+        done
+    fi
+    rm -f "$state/cupsd.pid" "$state/cups.sock"
+}
+
+stop_daemon() {
+    stop_daemon_of "$dir"
+}
+
+# A folder this fixture made: a real folder owned by root, with its marker.
+is_ours() {
+    [ -d "$1" ] && [ ! -L "$1" ] && [ "$(stat -c %u "$1")" -eq 0 ] && [ -f "$1/.nutrovo-spooler" ]
+}
+
+# Marked folders beside STATE_DIR whose owner is gone: stop their cupsd, remove them.
+sweep_left_behind() {
+    local family=${dir%-*} other
+    [ "$family" != "$dir" ] && [ "$(dirname "$family")" = "$(dirname "$dir")" ] || return 0
+    for other in "$family"-*; do
+        [ "$other" != "$dir" ] && is_ours "$other" && ! owner_alive "$other" || continue
+        echo "cups-fixture: removing $other, left by a run that was killed"
+        stop_daemon_of "$other"
+        rm -rf "$other"
+    done
+}
+
+# lp must reach everything below STATE_DIR, so every folder above it must be
+# open for others to pass through (a 0700 home is not).
+check_reachable() {
+    local up=$dir
+    while [ "$up" != / ] && [ -n "$up" ]; do
+        up=$(dirname "$up")
+        [ $((0$(stat -c %a "$up") & 1)) -eq 1 ] ||
+            fail "$up is closed to others (mode $(stat -c %a "$up")), so the spooler's filters, which run as $filter_user, cannot reach $dir; put STATE_DIR under /tmp"
+    done
+}
+
+prepare_state_dir() {
+    if [ -e "$dir" ] || [ -L "$dir" ]; then
+        if is_ours "$dir"; then
+            owner_alive "$dir" && fail "$dir is in use by another run (owner $(cat "$marker"))"
+            stop_daemon
+            find "$dir" -mindepth 1 -delete
+        else
+            [ -d "$dir" ] && [ ! -L "$dir" ] && [ "$(stat -c %u "$dir")" -eq 0 ] &&
+                [ -z "$(ls -A "$dir")" ] ||
+                fail "$dir exists and is not an empty folder of root's or one this fixture made"
+        fi
+    else
+        mkdir "$dir"
+    fi
+    chmod 0755 "$dir"
+    owner_stamp "$PPID" >"$marker"
+    check_reachable
 }
 
 write_server_config() {
     local limit=${1:-}
-    mkdir -p "$dir"/{etc,cache,state,spool,log,out}
     cat >"$dir/cups-files.conf" <<EOF
 ServerRoot $dir/etc
+ServerBin $dir/serverbin
 StateDir $dir/state
 CacheDir $dir/cache
 RequestRoot $dir/spool
@@ -78,32 +187,42 @@ ${limit:+LimitRequestBody $limit}
 EOF
 }
 
-# Sends cups-pdf's output (and its log) into the state folder, keeping the
-# original to put back.
-redirect_cups_pdf() {
-    [ -e "$saved_conf" ] || cp -p "$cups_pdf_conf" "$saved_conf"
-    {
-        sed -E '/^[[:space:]]*(Out|AnonDirName|Log)[[:space:]]/d' "$saved_conf"
-        printf 'Out %s\nAnonDirName %s\nLog %s\n' "$dir/out" "$dir/out" "$dir/log"
-    } >"$cups_pdf_conf.nutrovo-tmp"
-    chmod --reference="$saved_conf" "$cups_pdf_conf.nutrovo-tmp"
-    mv "$cups_pdf_conf.nutrovo-tmp" "$cups_pdf_conf"
+# The spooler's programs are the system's, but for the one backend: its own.
+write_server_bin() {
+    local part
+    mkdir -p "$dir/serverbin/backend"
+    for part in cgi-bin daemon driver filter monitor notifier; do
+        ln -s "/usr/lib/cups/$part" "$dir/serverbin/$part"
+    done
+    write_backend >"$dir/serverbin/backend/$backend"
+    # Not writable but by root, or cupsd refuses to run it; run as lp.
+    chmod 0755 "$dir/serverbin/backend/$backend"
 }
 
-restore_cups_pdf() {
-    if [ -e "$saved_conf" ]; then
-        cp -p "$saved_conf" "$cups_pdf_conf"
-        rm -f "$saved_conf"
-    fi
-}
-
-daemon_pid() {
-    local pid
-    [ -s "$pid_file" ] || return 1
-    pid=$(cat "$pid_file")
-    # Only ever the cupsd this script started: a reused PID is left alone.
-    [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = cupsd ] || return 1
-    echo "$pid"
+# A CUPS backend: no arguments lists the device; otherwise the job (a file or
+# standard input, PostScript from the queue's filters) becomes one PDF. It
+# appears under its final name only once complete.
+write_backend() {
+    printf '#!/bin/bash\nset -uo pipefail\nout=%q\n' "$dir/out"
+    cat <<'EOF'
+if [ $# -eq 0 ]; then
+    echo 'direct nutrovo-pdf "Unknown" "PDF files of the test spooler"'
+    exit 0
+fi
+job=$1
+input=${6:--}
+partial=$(mktemp "$out/.job-$job.XXXXXX") || { echo "ERROR: cannot write into $out" >&2; exit 1; }
+if gs -q -dCompatibilityLevel=1.4 -dNOPAUSE -dBATCH -dSAFER -sDEVICE=pdfwrite \
+    -sOutputFile="$partial" -dAutoRotatePages=/PageByPage -dAutoFilterColorImages=false \
+    -dColorImageFilter=/FlateEncode -dPDFSETTINGS=/prepress -c -f "$input" 2>"$partial.log"; then
+    mv "$partial" "$out/job-$job.pdf"
+    rm -f "$partial.log"
+    exit 0
+fi
+sed 's/^/ERROR: gs: /' "$partial.log" >&2
+rm -f "$partial" "$partial.log"
+exit 1
+EOF
 }
 
 scheduler_running() {
@@ -122,33 +241,17 @@ start_daemon() {
             cat "$dir/log/cupsd.out" "$dir/log/error_log" >&2 2>/dev/null || true
             fail "cupsd exited while starting"
         fi
-        [ $waited -lt 200 ] || fail "cupsd did not answer within 10 s"
+        [ $waited -lt 600 ] || fail "cupsd did not answer within 30 s"
         sleep 0.05
         waited=$((waited + 1))
     done
 }
 
-stop_daemon() {
-    local pid waited=0
-    if pid=$(daemon_pid); then
-        kill -TERM "$pid"
-        while kill -0 "$pid" 2>/dev/null; do
-            if [ $waited -ge 100 ]; then
-                kill -KILL "$pid" 2>/dev/null || true
-                break
-            fi
-            sleep 0.05
-            waited=$((waited + 1))
-        done
-    fi
-    rm -f "$pid_file" "$socket"
-}
-
-# The PDF goes through PostScript on its way to cups-pdf. Ghostscript, the
+# The PDF goes through PostScript on its way to the backend. Ghostscript, the
 # usual converter, keeps how the text looks but not which characters it is
 # (pdftotext reads symbols); poppler's cairo converter keeps both.
 add_queue() {
-    lpadmin -p "$queue" -E -v cups-pdf:/ -m "$ppd" -o pdftops-renderer-default=pdftocairo
+    lpadmin -p "$queue" -E -v "$backend:/" -P "$ppd" -o pdftops-renderer-default=pdftocairo
 }
 
 queue_exists() {
@@ -161,20 +264,30 @@ restart_with_limit() {
     start_daemon
 }
 
+# What the spooler itself said went wrong, for a test's failure message.
+report_errors() {
+    echo "queue: $(lpstat -p "$queue" 2>&1 | tr '\n' ' ')"
+    echo "jobs: $(lpstat -o 2>&1 | tr '\n' ' ')"
+    grep -hE '^E ' "$dir/log/error_log" 2>/dev/null | tail -n 20 || true
+    tail -n 5 "$dir/log/cupsd.out" 2>/dev/null || true
+}
+
 case $action in
 start)
-    require_root
-    stop_daemon # whatever an interrupted run left behind
-    rm -rf "$dir"/{etc,cache,state,spool,log,out}
+    require_tools
+    sweep_left_behind
+    prepare_state_dir
+    mkdir -p "$dir"/{etc,cache,state,spool,log,out}
+    chown "$filter_user:$filter_user" "$dir/out"
     write_server_config
-    redirect_cups_pdf
+    write_server_bin
     start_daemon
     add_queue
     lpadmin -d "$queue"
     ;;
 stop)
     stop_daemon
-    restore_cups_pdf
+    ! is_ours "$dir" || rm -rf "$dir"
     ;;
 stop-daemon)
     stop_daemon
@@ -206,6 +319,9 @@ restore)
     cupsaccept "$queue"
     lpadmin -p "$queue" -o PageSize=A4
     lpadmin -d "$queue"
+    ;;
+errors)
+    report_errors
     ;;
 *)
     fail "$usage"

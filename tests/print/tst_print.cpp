@@ -35,6 +35,9 @@ QString outputDir()
     return spoolerDir() + QStringLiteral("/out");
 }
 
+// Well inside the 30 s a print test may take to fail: a page takes about a second.
+constexpr int pageWaitMs = 20000;
+
 struct Ran {
     int exitCode = -1;
     QString output;
@@ -46,7 +49,7 @@ Ran run(const QString &program, const QStringList &arguments)
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
     Ran ran;
-    if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit)
+    if (process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit)
         ran.exitCode = process.exitCode();
     ran.output = QString::fromLocal8Bit(process.readAll());
     return ran;
@@ -82,6 +85,18 @@ QString unfinishedJobs()
     return run(QStringLiteral("lpstat"), {QStringLiteral("-o")}).output;
 }
 
+QString queueState()
+{
+    return run(QStringLiteral("lpstat"), {QStringLiteral("-p"), QStringLiteral("PDF")}).output;
+}
+
+// The spooler's own account of what went wrong: queue, jobs and error lines.
+QString spoolerErrors()
+{
+    const QStringList report = fixture(QStringLiteral("errors"));
+    return QStringLiteral("spooler says:\n") + run(report.first(), report.mid(1)).output;
+}
+
 } // namespace
 
 class TestPrint : public QObject {
@@ -113,7 +128,8 @@ void TestPrint::initTestCase()
     // The default printer is the spooler's own, not a caller's choice.
     qunsetenv("LPDEST");
     qunsetenv("PRINTER");
-    QVERIFY2(spoolerRunning(), "the print spooler of the test fixture is not running");
+    QVERIFY2(spoolerRunning(),
+             qPrintable("the print spooler of the test fixture is not running\n" + spoolerErrors()));
 }
 
 void TestPrint::init() { showForm(std::make_unique<PlannerForm>()); }
@@ -157,17 +173,26 @@ void TestPrint::clickPrint()
     QTest::qWait(200);
 }
 
-// The one new PDF, once the spooler has finished with it.
+// The one new PDF, once the spooler has finished with it. A job that stops
+// the queue never finishes: that ends the wait at once, and the failure
+// carries what the spooler said.
 void TestPrint::waitForNewPdf(const QStringList &before, QString &pdf)
 {
     QStringList added;
-    const auto finished = [&] {
+    bool queueStopped = false;
+    const auto settled = [&] {
         added = pdfsWritten();
         for (const QString &old : before)
             added.removeAll(old);
-        return !added.isEmpty() && unfinishedJobs().trimmed().isEmpty();
+        queueStopped = queueState().contains(QStringLiteral("disabled"));
+        return queueStopped || (!added.isEmpty() && unfinishedJobs().trimmed().isEmpty());
     };
-    QTRY_VERIFY2_WITH_TIMEOUT(finished(), "no PDF came out of the queue", 60000);
+    const bool done = QTest::qWaitFor(settled, pageWaitMs);
+    const QString why = !done          ? QStringLiteral("no PDF came out of the queue in %1 s")
+                                             .arg(pageWaitMs / 1000)
+                        : queueStopped ? QStringLiteral("the queue stopped on the job")
+                                       : QString();
+    QVERIFY2(why.isEmpty(), qPrintable(why + u'\n' + spoolerErrors()));
     QVERIFY2(added.size() == 1, qPrintable(added.join(u' ')));
     pdf = outputDir() + u'/' + added.first();
 }

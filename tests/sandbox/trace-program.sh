@@ -11,9 +11,9 @@ checker=${2:?usage: trace-program.sh PROGRAM CHECKER}
 python=/usr/bin/python3 # Debian's, as the other scripted tests use
 readonly title="Nutrovo - Meal Planner"
 
-for need in strace xdotool dbus-send "$python"; do
+for need in strace xdotool dbus-send import convert compare identify "$python"; do
     command -v "$need" >/dev/null || {
-        echo "sandbox: $need is missing (apt-get install -y --no-install-recommends strace xdotool dbus python3)" >&2
+        echo "sandbox: $need is missing (apt-get install -y --no-install-recommends strace xdotool dbus imagemagick python3)" >&2
         exit 1
     }
 done
@@ -57,14 +57,48 @@ for _ in $(seq 150); do
 done
 [ -n "$window" ] || { echo "sandbox: no window \"$title\" within 30 s" >&2; exit 1; }
 
-# Picks with the mouse, in window pixels: servings buttons of the protein and
-# starches rows, the female button, then Reset Form.
-for spot in "292 124" "340 156" "68 332" "688 508"; do
-    # shellcheck disable=SC2086 # two coordinates
-    xdotool mousemove --window "$window" $spot click 1
-    sleep 0.3
+# The window's picture with a box around a point blanked out, so that only
+# what changed elsewhere counts: the hover, press and focus marks of the
+# control under the pointer do not.
+picture_without() {
+    local x=$1 y=$2 out=$3
+    import -display "$DISPLAY" -window "$window" "$work/shot.png" 2>/dev/null &&
+        convert "$work/shot.png" -fill black \
+            -draw "rectangle $((x - 40)),$((y - 20)) $((x + 40)),$((y + 20))" "$out"
+}
+
+# Clicks on a window that has not painted yet are lost: wait for its first
+# frame (a flat colour until then; the form has hundreds).
+colours=0
+for _ in $(seq 150); do
+    import -display "$DISPLAY" -window "$window" "$work/shot.png" 2>/dev/null &&
+        colours=$(identify -format '%k' "$work/shot.png" 2>/dev/null || echo 0)
+    [ "${colours:-0}" -ge 16 ] && break
+    sleep 0.2
 done
-sleep 1
+[ "${colours:-0}" -ge 16 ] || { echo "sandbox: the window shows no painted frame within 30 s" >&2; exit 1; }
+
+# Picks with the mouse, in window pixels: servings buttons of the protein and
+# starches rows, the female button, then Reset Form. Each must change a field
+# away from the spot clicked, or it missed its control and the trace would
+# show less of the program than it should.
+for spot in "292 124" "340 156" "68 332" "688 508"; do
+    read -r x y <<<"$spot"
+    xdotool mousemove --window "$window" "$x" "$y"
+    sleep 0.3
+    picture_without "$x" "$y" "$work/before.png" || { echo "sandbox: cannot read the window" >&2; exit 1; }
+    xdotool click 1
+    changed=0
+    for _ in $(seq 50); do
+        sleep 0.2
+        picture_without "$x" "$y" "$work/after.png" || continue
+        changed=$(compare -metric AE "$work/before.png" "$work/after.png" null: 2>&1 || true)
+        [ "${changed%%.*}" -gt 0 ] 2>/dev/null && break
+    done
+    [ "${changed%%.*}" -gt 0 ] 2>/dev/null ||
+        { echo "sandbox: the click at $x,$y changed nothing in the window: it missed its control" >&2; exit 1; }
+    echo "sandbox: the click at $x,$y changed $changed pixels elsewhere in the window"
+done
 
 program_pid=$(pgrep -P "$tracer" | head -n 1)
 [ -n "$program_pid" ] || { echo "sandbox: the program ended during the picks" >&2; exit 1; }
