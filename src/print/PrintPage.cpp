@@ -179,13 +179,14 @@ QString printedOnLine(const QDateTime &printedAt)
     return QLocale::c().toString(printedAt, QStringLiteral("'Printed on 'yyyy-MM-dd' at 'HH:mm"));
 }
 
-QByteArray windowPagePdf(QWidget &window, QSizeF paperMillimetres, const QDateTime &printedAt)
+QByteArray windowPagePdf(QWidget &window, QSizeF paperMillimetres, const QDateTime &printedAt,
+                         const QString &documentTitle)
 {
     QByteArray pdf;
     QBuffer buffer(&pdf);
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter writer(&buffer);
-    writer.setTitle(windowTitle());
+    writer.setTitle(documentTitle.isEmpty() ? windowTitle() : documentTitle);
     writer.setCreator(windowTitle());
     if (!writer.setPageLayout(pageLayout(paperMillimetres)))
         return {};

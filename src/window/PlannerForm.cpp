@@ -6,6 +6,7 @@
 #include "window/FieldWriter.h"
 #include "print/FormPrinter.h"
 #include "window/HelpPanels.h"
+#include "window/SheetCommands.h"
 #include "consult/Recalculate.h"
 #include "window/WindowBuilder.h"
 #include "window/WindowLayout.h"
@@ -138,6 +139,7 @@ void PlannerForm::connectHandlers()
     const auto *printButton = qobject_cast<QAbstractButton *>(
         ui_->built.controls.value(QStringLiteral("printbutton")));
     connect(printButton, &QAbstractButton::clicked, this, [this] { printbutton_Click(); });
+    ui::addSheetCommands(*this, [this] { printbutton_Click(); });
 }
 
 void PlannerForm::Recalculate()
