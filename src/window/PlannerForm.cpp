@@ -59,6 +59,8 @@ struct PlannerForm::Controls {
 PlannerForm::PlannerForm(QWidget *parent) : QWidget(parent), ui_(std::make_unique<Controls>())
 {
     registerPictures();
+    // First, so that the controls built next stay the window's last children.
+    ui::addSheetCommands(*this, [this] { printbutton_Click(); });
     createControls();
     connectHandlers();
     ui::runGuarded([this] { Form_Load(); });
@@ -139,7 +141,6 @@ void PlannerForm::connectHandlers()
     const auto *printButton = qobject_cast<QAbstractButton *>(
         ui_->built.controls.value(QStringLiteral("printbutton")));
     connect(printButton, &QAbstractButton::clicked, this, [this] { printbutton_Click(); });
-    ui::addSheetCommands(*this, [this] { printbutton_Click(); });
 }
 
 void PlannerForm::Recalculate()

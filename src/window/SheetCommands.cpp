@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -16,6 +17,8 @@
 #include <QPointer>
 #include <QShortcut>
 #include <QStandardPaths>
+
+#include <memory>
 
 namespace nutrovo::ui {
 
@@ -69,14 +72,28 @@ public:
         addCommand("copyTextAction", QStringLiteral("Copy Sheet as Text"),
                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), [this] { copyText(); });
 
-        // Text fields keep their own editing menu; everything else asks the window.
+        // Text fields keep their own editing menu; everything else asks the
+        // window (the pickers are told to pass the request on once they exist).
         window.setContextMenuPolicy(Qt::CustomContextMenu);
         connect(&window, &QWidget::customContextMenuRequested, this,
                 [this](QPoint at) { showMenu(window_.mapToGlobal(at)); });
+        window.installEventFilter(this);
         auto *menuKey = new QShortcut(&window);
         menuKey->setKeys({QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)});
         menuKey->setContext(Qt::WindowShortcut);
         connect(menuKey, &QShortcut::activated, this, [this] { showMenuAtFocus(); });
+    }
+
+protected:
+    // The window is polished before it is first shown, with every control in place.
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == &window_ && event->type() == QEvent::Polish) {
+            for (QComboBox *picker : window_.findChildren<QComboBox *>())
+                picker->setContextMenuPolicy(Qt::NoContextMenu);
+            window_.removeEventFilter(this);
+        }
+        return QObject::eventFilter(watched, event);
     }
 
 private:
@@ -94,8 +111,8 @@ private:
     void showMenu(QPoint globalAt)
     {
         if (!menu_) {
-            menu_ = new QMenu(&window_);
-            menu_->setObjectName(QStringLiteral("sheetMenu"));
+            // A window of its own, not among the window's controls.
+            menu_ = std::make_unique<QMenu>();
             menu_->addActions(window_.actions());
         }
         menu_->popup(globalAt);
@@ -109,30 +126,25 @@ private:
         showMenu(focus->mapToGlobal(focus->rect().center()));
     }
 
-    // Made on first use only: the dialog reads and writes the toolkit's
-    // settings file, which a session that never saves must leave alone.
-    QFileDialog &fileDialog()
-    {
-        if (!dialog_) {
-            dialog_ = new QFileDialog(&window_, QStringLiteral("Save as PDF"));
-            dialog_->setObjectName(QStringLiteral("savePdfDialog"));
-            dialog_->setOption(QFileDialog::DontUseNativeDialog);
-            dialog_->setAcceptMode(QFileDialog::AcceptSave);
-            dialog_->setFileMode(QFileDialog::AnyFile);
-            dialog_->setNameFilter(QStringLiteral("PDF documents (*.pdf)"));
-            dialog_->setDefaultSuffix(QStringLiteral("pdf"));
-            connect(dialog_, &QDialog::accepted, this,
-                    [this] { savePdf(dialog_->selectedFiles().value(0)); });
-        }
-        return *dialog_;
-    }
-
+    // Made when asked for only, and gone once answered: the dialog reads and
+    // writes the toolkit's settings file, which a session that never saves
+    // must leave alone, and its controls are no part of the window.
     void askForPdfFile()
     {
-        QFileDialog &dialog = fileDialog();
-        dialog.setDirectory(QFileInfo(lastFolder_).isDir() ? lastFolder_ : documentsFolder());
-        dialog.selectFile(pdfFileName(clientName(window_), QDate::currentDate()));
-        dialog.open();
+        if (dialog_)
+            return; // already asking
+        dialog_ = new QFileDialog(&window_, QStringLiteral("Save as PDF"));
+        dialog_->setOption(QFileDialog::DontUseNativeDialog);
+        dialog_->setAcceptMode(QFileDialog::AcceptSave);
+        dialog_->setFileMode(QFileDialog::AnyFile);
+        dialog_->setNameFilter(QStringLiteral("PDF documents (*.pdf)"));
+        dialog_->setDefaultSuffix(QStringLiteral("pdf"));
+        dialog_->setDirectory(QFileInfo(lastFolder_).isDir() ? lastFolder_ : documentsFolder());
+        dialog_->selectFile(pdfFileName(clientName(window_), QDate::currentDate()));
+        connect(dialog_, &QDialog::accepted, this,
+                [this] { savePdf(dialog_->selectedFiles().value(0)); });
+        connect(dialog_, &QDialog::finished, dialog_, &QObject::deleteLater);
+        dialog_->open();
     }
 
     void savePdf(const QString &path)
@@ -164,7 +176,7 @@ private:
 
     QWidget &window_;
     std::function<void()> print_;
-    QPointer<QMenu> menu_;
+    std::unique_ptr<QMenu> menu_;
     QPointer<QFileDialog> dialog_;
     QString lastFolder_;
 };
