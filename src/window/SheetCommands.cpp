@@ -143,7 +143,12 @@ private:
         dialog_->selectFile(pdfFileName(clientName(window_), QDate::currentDate()));
         connect(dialog_, &QDialog::accepted, this,
                 [this] { savePdf(dialog_->selectedFiles().value(0)); });
-        connect(dialog_, &QDialog::finished, dialog_, &QObject::deleteLater);
+        // Out of the window at once, so that it no longer counts among the
+        // window's controls; deleted once the dialog's own closing is done.
+        connect(dialog_, &QDialog::finished, dialog_, [dialog = dialog_.data()] {
+            dialog->setParent(nullptr, dialog->windowFlags());
+            dialog->deleteLater();
+        });
         dialog_->open();
     }
 
