@@ -149,10 +149,13 @@ private:
     void verifyPicture(const QString &pdf, const QString &pageSize);
 
     std::unique_ptr<PlannerForm> form_;
+    QTemporaryDir settings_;
 };
 
 void TestPrint::initTestCase()
 {
+    // The file dialog keeps its history in the user's settings: here, in a folder of our own.
+    qputenv("XDG_CONFIG_HOME", settings_.path().toLocal8Bit());
     // The default printer is the spooler's own, not a caller's choice.
     qunsetenv("LPDEST");
     qunsetenv("PRINTER");

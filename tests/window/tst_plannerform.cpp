@@ -47,6 +47,7 @@ QRadioButton *option(const QWidget &w, const QString &name) { return control<QRa
 class TestPlannerForm : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
 
@@ -83,7 +84,14 @@ private slots:
 
 private:
     std::unique_ptr<PlannerForm> form_;
+    QTemporaryDir settings_;
 };
+
+// The file dialog keeps its history in the user's settings: here, in a folder of the test's own.
+void TestPlannerForm::initTestCase()
+{
+    qputenv("XDG_CONFIG_HOME", settings_.path().toLocal8Bit());
+}
 
 void TestPlannerForm::init()
 {
