@@ -18,11 +18,14 @@
 #include <QShortcut>
 #include <QStandardPaths>
 
+#include <array>
 #include <memory>
 
 namespace nutrovo::ui {
 
 namespace {
+
+constexpr std::array helpTriggers = {"hbhelp", "owenhelp", "mifhelp", "lasthelp", "whohelp", "Label27"};
 
 // Leaves room for the date and for the folder's path on any file system.
 constexpr qsizetype longestClientPart = 100;
@@ -91,6 +94,11 @@ protected:
         if (watched == &window_ && event->type() == QEvent::Polish) {
             for (QComboBox *picker : window_.findChildren<QComboBox *>())
                 picker->setContextMenuPolicy(Qt::NoContextMenu);
+            // A help trigger shows its panel while any button is held: a menu
+            // there would take the release and leave the panel up.
+            for (const char *trigger : helpTriggers)
+                if (auto *widget = window_.findChild<QWidget *>(QLatin1String(trigger)))
+                    widget->setContextMenuPolicy(Qt::PreventContextMenu);
             window_.removeEventFilter(this);
         }
         return QObject::eventFilter(watched, event);
