@@ -25,7 +25,8 @@ namespace nutrovo::ui {
 
 namespace {
 
-constexpr std::array helpTriggers = {"hbhelp", "owenhelp", "mifhelp", "lasthelp", "whohelp", "Label27"};
+constexpr std::array helpTriggers = {"hbhelp",   "owenhelp", "mifhelp",
+                                     "lasthelp", "whohelp",  "Label27"};
 
 // Leaves room for the date and for the folder's path on any file system.
 constexpr qsizetype longestClientPart = 100;
