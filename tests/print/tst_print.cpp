@@ -264,6 +264,9 @@ void TestPrint::printsTheWindowAsShown()
     MessageWatcher watcher;
 
     if (byShortcut) {
+        // Shortcuts reach only the active window.
+        form_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
         auto *picker = control(*form_, QStringLiteral("wtCombo"));
         picker->setFocus();
         QTest::keySequence(picker, QKeySequence(QStringLiteral("Ctrl+P")));
