@@ -38,6 +38,20 @@ public:
             return printOrFail(*cups, window);
         });
     }
+
+    QSizeF paperMillimetres() noexcept override
+    {
+        try {
+            const CupsLibrary *cups = cupsLibrary();
+            if (cups == nullptr)
+                return {};
+            Spooler spooler(*cups);
+            const DestinationCheck check = spooler.checkDefaultDestination();
+            return check.ready() ? check.destination.mediaMillimetres : QSizeF();
+        } catch (...) {
+            return {};
+        }
+    }
 };
 
 } // namespace

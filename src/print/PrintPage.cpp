@@ -189,13 +189,14 @@ bool paintWindowPage(QPagedPaintDevice &device, QWidget &window, const QDateTime
     return painter.end();
 }
 
-QByteArray windowPagePdf(QWidget &window, QSizeF paperMillimetres, const QDateTime &printedAt)
+QByteArray windowPagePdf(QWidget &window, QSizeF paperMillimetres, const QDateTime &printedAt,
+                         const QString &documentTitle)
 {
     QByteArray pdf;
     QBuffer buffer(&pdf);
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter writer(&buffer);
-    writer.setTitle(ui::windowTitle());
+    writer.setTitle(documentTitle.isEmpty() ? ui::windowTitle() : documentTitle);
     writer.setCreator(ui::windowTitle());
     if (!writer.setPageSize(paperOf(paperMillimetres)) ||
         !paintWindowPage(writer, window, printedAt))

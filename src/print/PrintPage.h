@@ -22,7 +22,9 @@ QString printedOnLine(const QDateTime &printedAt);
 bool paintWindowPage(QPagedPaintDevice &device, QWidget &window, const QDateTime &printedAt);
 
 // A one-page PDF of the window as it is displayed now, on paper of the given
-// size (A4 when empty). Empty when the page could not be made.
-QByteArray windowPagePdf(QWidget &window, QSizeF paperMillimetres, const QDateTime &printedAt);
+// size (A4 when empty), titled with the window's title unless given one.
+// Empty when the page could not be made.
+QByteArray windowPagePdf(QWidget &window, QSizeF paperMillimetres, const QDateTime &printedAt,
+                         const QString &documentTitle = {});
 
 } // namespace nutrovo::print

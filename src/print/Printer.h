@@ -2,6 +2,7 @@
 // picks the platform's printer; tests hand the window one of their own.
 #pragma once
 
+#include <QSizeF>
 #include <QString>
 
 #include <exception>
@@ -24,6 +25,9 @@ public:
     // with no dialog. Every failure comes back as an outcome; nothing here
     // ends the program or changes the window.
     virtual PrintOutcome print(QWidget &window) noexcept = 0;
+    // The paper the default printer would print on, when one is ready and
+    // names it; empty otherwise. A page saved to a file takes it.
+    virtual QSizeF paperMillimetres() noexcept { return {}; }
 };
 
 // The printer this build was configured with (NUTROVO_WITH_CUPS).

@@ -28,6 +28,14 @@ public:
             return {};
         });
     }
+
+    QSizeF paperMillimetres() noexcept override
+    {
+        const QPrinterInfo destination = QPrinterInfo::defaultPrinter();
+        if (destination.isNull())
+            return {};
+        return destination.defaultPageSize().size(QPageSize::Millimeter);
+    }
 };
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "window/HelpPanels.h"
 #include "window/QtText.h"
 #include "window/PictureBox.h"
+#include "window/SheetCommands.h"
 #include "consult/Recalculate.h"
 #include "window/WindowBuilder.h"
 #include "window/WindowLayout.h"
@@ -65,6 +66,10 @@ PlannerForm::PlannerForm(std::unique_ptr<print::Printer> printer, QWidget *paren
     : QWidget(parent), printer_(std::move(printer)), ui_(std::make_unique<Controls>())
 {
     registerPictures();
+    // First, so that the controls built next stay the window's last children.
+    ui::addSheetCommands(*this, {[this] { printbutton_Click(); }, [this] {
+                             return printer_ ? printer_->paperMillimetres() : QSizeF();
+                         }});
     createControls();
     connectHandlers();
     ui::runGuarded([this] { Form_Load(); });

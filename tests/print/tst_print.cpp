@@ -7,9 +7,13 @@
 #include "consult/Outputs.h"
 #include "print/QtPrinter.h"
 
+#include <QAction>
 #include <QDir>
+#include <QFileDialog>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 #include <memory>
 
@@ -111,20 +115,27 @@ private slots:
     void toolkitsPrinterPrintsTheWindow();
     void failureIsToldOnceAndChangesNothing_data();
     void failureIsToldOnceAndChangesNothing();
+    void saveFailureIsToldOnceAndChangesNothing_data();
+    void saveFailureIsToldOnceAndChangesNothing();
 
 private:
     void showForm(std::unique_ptr<PlannerForm> form);
     void changeEveryInput();
     void clickPrint();
+    QFileDialog *askToSave();
+    void verifySaved(const QString &pdf, const QDateTime &clicked, const QString &pageSize);
     void waitForNewPdf(const QStringList &before, QString &pdf);
     void verifyText(const QString &pdf, const QDateTime &clicked);
     void verifyPicture(const QString &pdf, const QString &pageSize);
 
     std::unique_ptr<PlannerForm> form_;
+    QTemporaryDir settings_;
 };
 
 void TestPrint::initTestCase()
 {
+    // The file dialog keeps its history in the user's settings: here, in a folder of our own.
+    qputenv("XDG_CONFIG_HOME", settings_.path().toLocal8Bit());
     // The default printer is the spooler's own, not a caller's choice.
     qunsetenv("LPDEST");
     qunsetenv("PRINTER");
@@ -173,6 +184,30 @@ void TestPrint::clickPrint()
     QTest::qWait(200);
 }
 
+// Save as PDF's dialog, open, with the suggested name checked.
+QFileDialog *TestPrint::askToSave()
+{
+    form_->findChild<QAction *>(QStringLiteral("savePdfAction"))->trigger();
+    auto *dialog = form_->findChild<QFileDialog *>();
+    if (dialog == nullptr || !dialog->isVisible())
+        qFatal("Save as PDF showed no file dialog");
+    const QString suggested = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+    const QString expected = "Ada Lovelace-" + QDate::currentDate().toString(Qt::ISODate) + ".pdf";
+    if (suggested != expected)
+        qWarning("suggested %s", qPrintable(suggested));
+    return suggested == expected ? dialog : nullptr;
+}
+
+// The saved file is the printed page, titled with the client and the date.
+void TestPrint::verifySaved(const QString &pdf, const QDateTime &clicked, const QString &pageSize)
+{
+    verifyText(pdf, clicked);
+    verifyPicture(pdf, pageSize);
+    const Ran pdfinfo = run(QStringLiteral("pdfinfo"), {pdf});
+    const QString title = "Title: +Ada Lovelace, consultation of " + clicked.date().toString(Qt::ISODate);
+    QVERIFY2(pdfinfo.output.contains(QRegularExpression(title)), qPrintable(pdfinfo.output));
+}
+
 // The one new PDF, once the spooler has finished with it. A job that stops
 // the queue never finishes: that ends the wait at once, and the failure
 // carries what the spooler said.
@@ -201,24 +236,36 @@ void TestPrint::printsTheWindowAsShown_data()
 {
     QTest::addColumn<QString>("paper");
     QTest::addColumn<QString>("pageSize"); // as pdfinfo names it
+    QTest::addColumn<bool>("byShortcut");  // Ctrl+P in a picker instead of the button
 
     QTest::newRow("A4, the queue's own default") << "A4"
-                                                 << "(A4)";
-    QTest::newRow("US Letter made the queue's default") << "Letter"
-                                                        << "(letter)";
+                                                 << "(A4)" << false;
+    QTest::newRow("US Letter made the queue's default, Ctrl+P") << "Letter"
+                                                                << "(letter)" << true;
 }
 
 void TestPrint::printsTheWindowAsShown()
 {
     QFETCH(QString, paper);
     QFETCH(QString, pageSize);
+    QFETCH(bool, byShortcut);
     QVERIFY(runCommand({"lpadmin", "-p", "PDF", "-o", "PageSize=" + paper}));
     const QMap<QString, QString> shown = snapshot(*form_);
     const QStringList before = pdfsWritten();
     const QDateTime clicked = QDateTime::currentDateTime();
     MessageWatcher watcher;
 
-    clickPrint();
+    if (byShortcut) {
+        // Shortcuts reach only the active window.
+        form_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        auto *picker = control(*form_, QStringLiteral("wtCombo"));
+        picker->setFocus();
+        QTest::keySequence(picker, QKeySequence(QStringLiteral("Ctrl+P")));
+        QTest::qWait(200);
+    } else {
+        clickPrint();
+    }
 
     QVERIFY2(watcher.seen().isEmpty(), qPrintable(watcher.seen().value(0).text));
     QCOMPARE(snapshot(*form_), shown);
@@ -228,6 +275,18 @@ void TestPrint::printsTheWindowAsShown()
         return;
     verifyText(pdf, clicked);
     verifyPicture(pdf, pageSize);
+    if (QTest::currentTestFailed())
+        return;
+
+    // The same page saved as a file, on the printer's paper.
+    const QTemporaryDir folder;
+    QFileDialog *dialog = askToSave();
+    QVERIFY(dialog);
+    dialog->selectFile(folder.filePath(QStringLiteral("sheet.pdf")));
+    static_cast<QDialog *>(dialog)->accept(); // QFileDialog hides its override
+    QVERIFY2(watcher.seen().isEmpty(), qPrintable(watcher.seen().value(0).text));
+    QCOMPARE(snapshot(*form_), shown);
+    verifySaved(folder.filePath(QStringLiteral("sheet.pdf")), clicked, pageSize);
 }
 
 // The heading, the client's name, every display field's value exactly as
@@ -350,6 +409,69 @@ void TestPrint::failureIsToldOnceAndChangesNothing()
     if (spoolerStaysUp)
         QCOMPARE(unfinishedJobs().trimmed(), QString());
     QCOMPARE(pdfsWritten(), before);
+}
+
+void TestPrint::saveFailureIsToldOnceAndChangesNothing_data()
+{
+    QTest::addColumn<QString>("target"); // <tmp> is a fresh folder holding note.txt and gone/
+    QTest::addColumn<bool>("removeFolder");
+
+    QTest::newRow("folder removed after it was picked") << "<tmp>/gone/sheet.pdf" << true;
+    QTest::newRow("parent is a regular file") << "<tmp>/note.txt/sheet.pdf" << false;
+    // A file name that long the dialog itself refuses; a folder's it lets through.
+    QTest::newRow("folder name longer than the file system allows")
+        << "<tmp>/" + QString(256, u'a') + "/sheet.pdf" << false;
+}
+
+// Root writes into read-only folders, so every case here fails for root too.
+// (A read-only file system such as /proc is no case: the dialog, listing it,
+// blocks reading a file there before the user can type a name.)
+void TestPrint::saveFailureIsToldOnceAndChangesNothing()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, removeFolder);
+    const QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("gone")));
+    QFile note(folder.filePath(QStringLiteral("note.txt")));
+    QVERIFY(note.open(QIODevice::WriteOnly));
+    note.close();
+    target.replace(QStringLiteral("<tmp>"), folder.path());
+    const QMap<QString, QString> shown = snapshot(*form_);
+
+    QFileDialog *dialog = askToSave();
+    QVERIFY(dialog);
+    // As a user would: in a folder that exists, type the rest.
+    if (target.startsWith(folder.path()))
+        dialog->setDirectory(folder.path());
+    dialog->selectFile(target);
+    if (removeFolder)
+        QVERIFY(QDir(folder.filePath(QStringLiteral("gone"))).removeRecursively());
+    const QStringList before = QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden);
+    {
+        MessageWatcher watcher;
+        static_cast<QDialog *>(dialog)->accept(); // QFileDialog hides its override
+        QTest::qWait(200);
+        QCOMPARE(watcher.seen().size(), 1);
+        const MessageWatcher::Seen &message = watcher.seen().first();
+        QVERIFY2(message.text.startsWith("The sheet can't be saved as " + target + ": "),
+                 qPrintable(message.text));
+        QCOMPARE(message.title, QStringLiteral("Nutrovo - Meal Planner"));
+        QCOMPARE(message.buttonCount, 1);
+    }
+    QVERIFY(!QFileInfo::exists(target));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
+    QCOMPARE(snapshot(*form_), shown);
+
+    // A second attempt, somewhere writable, works.
+    dialog = askToSave();
+    QVERIFY(dialog);
+    const QString good = folder.filePath(QStringLiteral("sheet.pdf"));
+    dialog->selectFile(good);
+    MessageWatcher watcher;
+    static_cast<QDialog *>(dialog)->accept(); // QFileDialog hides its override
+    QVERIFY2(watcher.seen().isEmpty(), qPrintable(watcher.seen().value(0).text));
+    const Ran pdftotext = run(QStringLiteral("pdftotext"), {good, QStringLiteral("-")});
+    QVERIFY2(pdftotext.output.contains(QStringLiteral("Ada Lovelace")), qPrintable(pdftotext.output));
 }
 
 QTEST_MAIN(TestPrint)

@@ -2,10 +2,16 @@
 // into display fields, reset, and the object-name contract outside tools use.
 #include "WindowOracle.h"
 #include "window/FaultGuard.h"
+#include "window/SheetCommands.h"
 #include "numeric/Checked.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QButtonGroup>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMimeData>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -26,6 +32,7 @@ QRadioButton *option(const QWidget &w, const QString &name) { return control<QRa
 class TestPlannerForm : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
 
@@ -52,9 +59,22 @@ private slots:
 
     void faultGuardStopsHandler();
 
+    void commandsFromAnyFocus_data();
+    void commandsFromAnyFocus();
+    void copiedSheetHoldsWhatIsShown();
+    void pdfFileName_data();
+    void pdfFileName();
+
 private:
     std::unique_ptr<PlannerForm> form_;
+    QTemporaryDir settings_;
 };
+
+// The file dialog keeps its history in the user's settings: here, in a folder of the test's own.
+void TestPlannerForm::initTestCase()
+{
+    qputenv("XDG_CONFIG_HOME", settings_.path().toLocal8Bit());
+}
 
 void TestPlannerForm::init()
 {
@@ -344,6 +364,126 @@ void TestPlannerForm::faultGuardStopsHandler()
     ui::setFaultReporter(previous);
     QVERIFY(!ranPastFault);
     QCOMPARE(reported, QStringLiteral("Overflow"));
+}
+
+void TestPlannerForm::commandsFromAnyFocus_data()
+{
+    QTest::addColumn<QString>("focus");  // the control with the focus, or one right-clicked
+    QTest::addColumn<QString>("keys");   // a key sequence, or <right-click>
+    QTest::addColumn<QString>("result"); // clipboard, dialog or menu
+    QTest::newRow("copy, in a picker") << "ageCombo" << "Ctrl+Shift+C" << "clipboard";
+    QTest::newRow("copy, in the client's name") << "Text2" << "Ctrl+Shift+C" << "clipboard";
+    QTest::newRow("copy, on a servings button") << "Option2(0)" << "Ctrl+Shift+C" << "clipboard";
+    QTest::newRow("save, in a picker") << "htCombo" << "Ctrl+S" << "dialog";
+    QTest::newRow("save, in a display field") << "caltot" << "Ctrl+S" << "dialog";
+    QTest::newRow("Menu key, in a picker") << "wtCombo" << "Menu" << "menu";
+    QTest::newRow("Shift+F10, in the client's name") << "Text2" << "Shift+F10" << "menu";
+    QTest::newRow("right-click on a label") << "Label31" << "<right-click>" << "menu";
+    QTest::newRow("right-click on a picker") << "milkCombo" << "<right-click>" << "menu";
+}
+
+void TestPlannerForm::commandsFromAnyFocus()
+{
+    QFETCH(QString, focus);
+    QFETCH(QString, keys);
+    QFETCH(QString, result);
+    form_->show();
+    form_->activateWindow(); // shortcuts reach only the active window
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QWidget *target = control(*form_, focus);
+    target->setFocus();
+    QTRY_VERIFY(target->hasFocus() || keys == "<right-click>");
+    QApplication::clipboard()->setText(QStringLiteral("before"));
+    const auto shown = snapshot(*form_);
+
+    if (keys == "<right-click>") // through the window, where the toolkit makes the menu event
+        QTest::mouseClick(form_->windowHandle(), Qt::RightButton, {},
+                          target->mapTo(form_.get(), target->rect().center()));
+    else
+        QTest::keySequence(target, QKeySequence(keys));
+
+    if (result == "clipboard") {
+        QVERIFY(QApplication::clipboard()->text().startsWith(QStringLiteral("Client\t")));
+    } else if (result == "dialog") {
+        auto *dialog = form_->findChild<QFileDialog *>();
+        QVERIFY(dialog);
+        QTRY_VERIFY(dialog->isVisible());
+        QCOMPARE(dialog->windowModality(), Qt::WindowModal);
+        QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
+        const QString suggested = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+        QCOMPARE(suggested, "consultation-" + QDate::currentDate().toString(Qt::ISODate) + ".pdf");
+        dialog->reject();
+        QTRY_VERIFY(!form_->findChild<QFileDialog *>()); // its controls leave with it
+    } else {
+        QTRY_VERIFY(qobject_cast<QMenu *>(QApplication::activePopupWidget()));
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QStringList texts;
+        for (const QAction *action : menu->actions())
+            texts.append(action->text());
+        QCOMPARE(texts, QStringList({"Print Form", "Save as PDF…", "Copy Sheet as Text"}));
+        menu->close();
+    }
+    QCOMPARE(snapshot(*form_), shown);
+}
+
+// Every figure as the window shows it, typed-over text included; the energy
+// rows as five tab-separated columns in the window's order.
+void TestPlannerForm::copiedSheetHoldsWhatIsShown()
+{
+    control<QLineEdit>(*form_, "Text2")->setText("Ada Lovelace");
+    clickCentre(option(*form_, "Option2(5)"));
+    clickCentre(option(*form_, "Option3(2)"));
+    combo(*form_, "milkCombo")->setCurrentIndex(4);
+    control<QLineEdit>(*form_, "kjtot")->setText("typed");
+    form_->findChild<QAction *>("copyTextAction")->trigger();
+
+    const QMimeData *copied = QApplication::clipboard()->mimeData();
+    QVERIFY(copied && copied->hasHtml());
+    const QString text = copied->text();
+    QVERIFY2(text.startsWith("Client\tAda Lovelace\nDate\t" + QDate::currentDate().toString(Qt::ISODate) + "\n"),
+             qPrintable(text));
+    const QStringList cells = text.split(QRegularExpression("[\t\n]"));
+    for (std::string_view field : outputNames) {
+        const QString name = QString::fromLatin1(field.data(), qsizetype(field.size()));
+        QVERIFY2(cells.contains(fieldText(*form_, name)), qPrintable(name));
+        QVERIFY2(copied->html().contains("<td>" + fieldText(*form_, name) + "</td>"), qPrintable(name));
+    }
+    QVERIFY(text.contains("\nProtein\t5\t"));
+    QVERIFY(text.contains("\nDairy 1/2 cup (Homogenized milk)\t2\t"));
+
+    const char *const methods[][2] = {{"Harris-Benedict", "hb"}, {"Owen", "owen"}, {"Mifflin", "mif"},
+                                      {"Rule of thumb", "last"}, {"WHO", "who"}};
+    const QStringList lines = text.split(u'\n');
+    for (const auto &[method, prefix] : methods) {
+        const auto line = std::find_if(lines.begin(), lines.end(), [&](const QString &l) {
+            return l.startsWith(QLatin1String(method) + u'\t');
+        });
+        QVERIFY2(line != lines.end(), method);
+        const QString p = QLatin1String(prefix);
+        const QStringList expected = {QLatin1String(method), fieldText(*form_, p + "rdacal"),
+                                      fieldText(*form_, p + "rda"), fieldText(*form_, p + "lose"),
+                                      fieldText(*form_, p + "gain")};
+        QCOMPARE(line->split(u'\t'), expected);
+    }
+}
+
+void TestPlannerForm::pdfFileName_data()
+{
+    QTest::addColumn<QString>("client");
+    QTest::addColumn<QString>("fileName");
+    QTest::newRow("a name") << "Ada Lovelace" << "Ada Lovelace-2026-03-09.pdf";
+    QTest::newRow("no name") << "  " << "consultation-2026-03-09.pdf";
+    QTest::newRow("separators and wildcards") << "A/B\\C: *?" << "A_B_C_ __-2026-03-09.pdf";
+    QTest::newRow("a leading dot") << ".hidden" << "_hidden-2026-03-09.pdf";
+    QTest::newRow("a control character") << "Tab\there" << "Tab_here-2026-03-09.pdf";
+    QTest::newRow("a very long name") << QString(300, u'é') << QString(100, u'é') + "-2026-03-09.pdf";
+}
+
+void TestPlannerForm::pdfFileName()
+{
+    QFETCH(QString, client);
+    QFETCH(QString, fileName);
+    QCOMPARE(ui::pdfFileName(client, QDate(2026, 3, 9)), fileName);
 }
 
 QTEST_MAIN(TestPlannerForm)
