@@ -119,15 +119,15 @@ int checkedIndex(const std::array<QAbstractButton *, buttonsPerGroup> &group)
 
 Pick choosePick(const Window &w, std::mt19937 &random)
 {
-    const int pickerCount = static_cast<int>(w.pickers.size());
-    const int control = std::uniform_int_distribution<int>(0, pickerCount + groupCount)(random);
-    if (control < pickerCount) {
+    const int lists = static_cast<int>(w.pickers.size());
+    const int control = std::uniform_int_distribution<int>(0, lists + groupCount)(random);
+    if (control < lists) {
         QComboBox *picker = w.pickers[static_cast<std::size_t>(control)];
         return {picker, differentFrom(picker->currentIndex(), picker->count(), random), nullptr};
     }
-    if (control == pickerCount)
+    if (control == lists)
         return {nullptr, -1, w.sex[w.sex[0]->isChecked() ? 1 : 0]};
-    const auto &group = w.servings[static_cast<std::size_t>(control - pickerCount - 1)];
+    const auto &group = w.servings[static_cast<std::size_t>(control - lists - 1)];
     return {nullptr, -1,
             group[static_cast<std::size_t>(
                 differentFrom(checkedIndex(group), buttonsPerGroup, random))]};
