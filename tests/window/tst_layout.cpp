@@ -2,8 +2,8 @@
 // panels that do not cover their area or misquote a formula, a broken focus
 // chain, help triggers that do not show their panel, text that no longer fits.
 #include "WindowProbe.h"
-#include "window/QtText.h"
 #include "consult/Outputs.h"
+#include "window/QtText.h"
 #include "window/WindowLayout.h"
 
 #include <QFontInfo>

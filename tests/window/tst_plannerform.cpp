@@ -1,9 +1,9 @@
 // The real window: start-up state, picks with mouse and keyboard, typing
 // into display fields, reset, and the object-name contract outside tools use.
 #include "WindowOracle.h"
+#include "numeric/Checked.h"
 #include "window/FaultGuard.h"
 #include "window/SheetCommands.h"
-#include "numeric/Checked.h"
 
 #include <QAbstractItemView>
 #include <QAction>
