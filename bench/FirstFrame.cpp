@@ -9,9 +9,11 @@
 #include "window/WindowLayout.h"
 
 #ifdef NUTROVO_BENCH_FORM
+#include "window/ApplicationFonts.h"
 #include "window/PlannerForm.h"
 #endif
 #ifdef NUTROVO_BENCH_FONTS
+#include "window/ApplicationFonts.h"
 #include "window/Fonts.h"
 
 #include <QLabel>
@@ -104,7 +106,14 @@ std::unique_ptr<QWidget> createWindow()
 int main(int argc, char *argv[])
 {
     const long long mainEnteredNs = monotonicNanoseconds();
+#if defined(NUTROVO_BENCH_FORM) || defined(NUTROVO_BENCH_FONTS)
+    // The windows that show text make their fonts ready as the program does.
+    nutrovo::ui::ApplicationFonts fonts;
     FirstFrameApplication app(argc, argv, mainEnteredNs);
+    fonts.apply();
+#else
+    FirstFrameApplication app(argc, argv, mainEnteredNs);
+#endif
     const std::unique_ptr<QWidget> window = createWindow();
     app.windowMade();
     window->show();

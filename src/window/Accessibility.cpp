@@ -206,13 +206,37 @@ void pickRowsSelectedWhileClosed(QComboBox &combo)
                      });
 }
 
+// Marks the lists that pick on selection.
+constexpr char picksOnSelection[] = "picksOnSelection";
+
+// The list behind a picker is made the first time anything asks for it, and
+// making all five at start costs as much as laying out a dozen labels. A
+// reader reaches a list only through the list's interface, which the
+// toolkit makes when first asked: the list is wired then.
+QAccessibleInterface *wirePickerListOnFirstQuery(const QString &className, QObject *object)
+{
+    if (className != QLatin1StringView(object->metaObject()->className()))
+        return nullptr; // asked again under a base class's name
+    auto *list = qobject_cast<QAbstractItemView *>(object);
+    QObject *popup = list != nullptr ? list->parent() : nullptr;
+    auto *combo = qobject_cast<QComboBox *>(popup != nullptr ? popup->parent() : nullptr);
+    if (combo != nullptr && combo->property(picksOnSelection).toBool() && combo->view() == list)
+        pickRowsSelectedWhileClosed(*combo);
+    return nullptr; // the toolkit's own interface serves
+}
+
 void letAssistiveTechnologyPick(const BuiltWindow &built)
 {
+    static const bool wiredOnQuery = [] {
+        QAccessible::installFactory(wirePickerListOnFirstQuery);
+        return true;
+    }();
+    Q_UNUSED(wiredOnQuery);
     for (const PickerEntry &picker : pickerTable) {
         auto *combo = qobject_cast<QComboBox *>(&controlNamed(built, picker.objectName));
         Q_ASSERT(combo);
         combo->setAccessibleName(qs(picker.spokenName));
-        pickRowsSelectedWhileClosed(*combo);
+        combo->setProperty(picksOnSelection, true);
     }
 }
 
