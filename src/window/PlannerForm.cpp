@@ -20,6 +20,7 @@
 #include <QComboBox>
 #include <QIcon>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 
 // The pictures live in the static library; their registration must be
 // pulled in explicitly. Outside any namespace, as Qt requires.
@@ -154,15 +155,22 @@ void PlannerForm::Recalculate()
 // with a field someone else has written since.
 void PlannerForm::recalculateChanged()
 {
+    if (loading_)
+        return;
     const Sections changed = shown_ ? sectionsReading(*shown_, state_) : allSections;
     Display display(ui_->fields);
     recalculate(state_, changed | ui_->fields.overwritten(), display);
     shown_ = state_;
 }
 
+// Nothing shows before the window does: one recalculation after all the
+// start-up selections writes what six, one per selection, would have.
 void PlannerForm::Form_Load()
 {
-    storeDefaultsAndSelect();
+    {
+        const QScopedValueRollback<bool> loading(loading_, true); // also if a handler throws
+        storeDefaultsAndSelect();
+    }
     recalculateChanged();
 }
 

@@ -64,6 +64,7 @@ private:
     ConsultState state_;
     std::unique_ptr<print::Printer> printer_;
     std::optional<ConsultState> shown_; // the inputs the fields were last written from
+    bool loading_ = false; // the start-up selections' handlers leave the recalculation to the end
     struct Controls;
     std::unique_ptr<Controls> ui_;
 };
