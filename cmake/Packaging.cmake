@@ -57,6 +57,8 @@ add_custom_target(nutrovo_icon_png ALL DEPENDS "${_nutrovo_icon_png}")
 # --- Install rules (freedesktop layout under the prefix) ----------------------
 
 install(TARGETS nutrovo RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+# Private to the program, which finds it from its own folder.
+install(TARGETS nutrovo_register LIBRARY DESTINATION "${NUTROVO_REGISTER_INSTALL_DIR}" NAMELINK_SKIP)
 install(FILES "${_nutrovo_gen_dir}/${NUTROVO_APP_ID}.desktop"
     DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
 install(FILES "${_nutrovo_gen_dir}/${NUTROVO_APP_ID}.metainfo.xml"
@@ -84,7 +86,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION "science")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window is laid out at fixed positions for these faces, and libcups is
 # opened on the first print; no library links them, so they are named here.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-comic-neue")
+# The register's SQLite driver is a plugin the toolkit loads; a clinic's
+# server needs the PostgreSQL one.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-comic-neue, libqt6sql6-sqlite")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6sql6-psql")
 if(NUTROVO_WITH_CUPS)
     string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libcups2")
 endif()

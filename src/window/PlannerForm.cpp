@@ -11,6 +11,7 @@
 #include "window/HelpPanels.h"
 #include "window/PictureBox.h"
 #include "window/QtText.h"
+#include "window/RegisterAccess.h"
 #include "window/SheetCommands.h"
 #include "window/WindowBuilder.h"
 #include "window/WindowLayout.h"
@@ -71,6 +72,9 @@ PlannerForm::PlannerForm(std::unique_ptr<print::Printer> printer, QWidget *paren
     ui::addSheetCommands(*this, {[this] { printbutton_Click(); }, [this] {
                              return printer_ ? printer_->paperMillimetres() : QSizeF();
                          }});
+    ui::addRegisterCommands(*this, {[this] { return shownVisit(); },
+                                    [this](const QString &name, const visits::Picks &picks) { pickVisit(name, picks); },
+                                    [this] { clientNameField()->setFocus(Qt::OtherFocusReason); }});
     createControls();
     connectHandlers();
     ui::runGuarded([this] { Form_Load(); });
@@ -249,6 +253,52 @@ void PlannerForm::ResetCmd_Click()
     clearServingsButtons();
     storeDefaultsAndSelect();
     recalculateChanged();
+}
+
+QLineEdit *PlannerForm::clientNameField() const
+{
+    return qobject_cast<QLineEdit *>(ui_->built.controls.value(QStringLiteral("Text2")));
+}
+
+visits::Visit PlannerForm::shownVisit() const
+{
+    visits::Visit visit;
+    visit.clientName = clientNameField()->text().toStdString();
+    for (std::size_t i = 0; i < pickerCount; ++i)
+        visit.picks.rows.at(i) = ui_->pickers.at(i)->currentIndex();
+    visit.picks.sex = ui_->sex->checkedId();
+    for (std::size_t group = 0; group < visits::servingsGroupCount; ++group)
+        visit.picks.servings.at(group) = ui_->servings.at(group).group->checkedId(); // -1: none
+    for (std::size_t i = 0; i < outputCount; ++i)
+        visit.texts.at(i) = qobject_cast<QLineEdit *>(ui_->built.controls.value(ui::qs(outputNames.at(i))))
+                                ->text()
+                                .toStdString();
+    return visit;
+}
+
+// As the dietitian would: Reset, then each pick, every handler running; the
+// figures are written once, at the end, as at start-up.
+void PlannerForm::pickVisit(const QString &clientName, const visits::Picks &picks)
+{
+    ui::runGuarded([&] {
+        {
+            const QScopedValueRollback<bool> loading(loading_, true);
+            clearServingsButtons();
+            storeDefaultsAndSelect();
+            if (QAbstractButton *sex = ui_->sex->button(picks.sex))
+                sex->click();
+            for (std::size_t i = 0; i < pickerCount; ++i)
+                ui_->pickers.at(i)->setCurrentIndex(picks.rows.at(i));
+            for (std::size_t group = 0; group < visits::servingsGroupCount; ++group) {
+                QButtonGroup &buttons = *ui_->servings.at(group).group;
+                if (QAbstractButton *button = buttons.button(picks.servings.at(group)))
+                    button->click();
+                ui::keepOneTabStop(buttons);
+            }
+        }
+        recalculateChanged();
+    });
+    clientNameField()->setText(clientName);
 }
 
 // One failed print, one message; the window stays exactly as it was.

@@ -5,6 +5,7 @@
 #include "consult/ConsultState.h"
 #include "consult/Outputs.h"
 #include "consult/PickerTable.h"
+#include "visits/Visit.h"
 
 #include <QWidget>
 
@@ -14,6 +15,7 @@
 #include <optional>
 
 class QButtonGroup;
+class QLineEdit;
 
 namespace nutrovo {
 
@@ -52,6 +54,12 @@ private:
     void picker_Click(const PickerEntry &picker, std::int16_t row);
     void ResetCmd_Click();
     void printbutton_Click();
+
+    // The register's view of the consultation: what the window shows, and
+    // a saved visit picked again through the handlers after a reset.
+    visits::Visit shownVisit() const;
+    void pickVisit(const QString &clientName, const visits::Picks &picks);
+    QLineEdit *clientNameField() const;
 
     // Start-up and reset: store and echo the record defaults, then select the
     // default button and rows, each selection running its handler.

@@ -1,7 +1,9 @@
 #include "window/SheetCommands.h"
 
+#include "files/SuggestedFiles.h"
 #include "print/PdfFile.h"
 #include "window/SheetText.h"
+#include "window/WindowCommand.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,7 +18,6 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QShortcut>
-#include <QStandardPaths>
 
 #include <array>
 #include <memory>
@@ -27,23 +28,6 @@ namespace {
 
 constexpr std::array helpTriggers = {"hbhelp",   "owenhelp", "mifhelp",
                                      "lasthelp", "whohelp",  "Label27"};
-
-// Leaves room for the date and for the folder's path on any file system.
-constexpr qsizetype longestClientPart = 100;
-
-QString safeForFileName(QString name)
-{
-    // Characters that some file system or record system refuses in a name.
-    static const QString refused = QStringLiteral("/\\:*?\"<>|");
-    for (QChar &c : name)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f || refused.contains(c))
-            c = u'_';
-    name = name.left(longestClientPart).trimmed();
-    // A leading dot would hide the file.
-    while (name.startsWith(u'.'))
-        name[0] = u'_';
-    return name;
-}
 
 QString clientName(const QWidget &window)
 {
@@ -58,23 +42,17 @@ QString pdfTitle(const QString &client, const QDate &date)
                             : QStringLiteral("%1, consultation of %2").arg(client, day);
 }
 
-QString documentsFolder()
-{
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
-}
-
 class SheetCommands : public QObject {
 public:
     SheetCommands(QWidget &window, SheetPrinting printing)
         : QObject(&window), window_(window), printing_(std::move(printing))
     {
-        addCommand("printAction", QStringLiteral("Print Form"), QKeySequence(Qt::CTRL | Qt::Key_P),
-                   [this] { printing_.print(); });
-        addCommand("savePdfAction", QStringLiteral("Save as PDF…"),
-                   QKeySequence(Qt::CTRL | Qt::Key_S), [this] { askForPdfFile(); });
-        addCommand("copyTextAction", QStringLiteral("Copy Sheet as Text"),
-                   QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), [this] { copyText(); });
+        addWindowCommand(window, "printAction", QStringLiteral("Print Form"), QKeySequence(Qt::CTRL | Qt::Key_P),
+                         [this] { printing_.print(); });
+        addWindowCommand(window, "savePdfAction", QStringLiteral("Save as PDF…"),
+                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [this] { askForPdfFile(); });
+        addWindowCommand(window, "copyTextAction", QStringLiteral("Copy Sheet as Text"),
+                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), [this] { copyText(); });
 
         // Text fields keep their own editing menu; everything else asks the
         // window (the pickers are told to pass the request on once they exist).
@@ -106,17 +84,6 @@ protected:
     }
 
 private:
-    template <typename Run>
-    void addCommand(const char *name, const QString &text, const QKeySequence &keys, Run run)
-    {
-        auto *action = new QAction(text, &window_);
-        action->setObjectName(QLatin1String(name));
-        action->setShortcut(keys);
-        action->setShortcutContext(Qt::WindowShortcut);
-        connect(action, &QAction::triggered, this, run);
-        window_.addAction(action);
-    }
-
     void showMenu(QPoint globalAt)
     {
         if (!menu_) {
@@ -148,7 +115,7 @@ private:
         dialog_->setFileMode(QFileDialog::AnyFile);
         dialog_->setNameFilter(QStringLiteral("PDF documents (*.pdf)"));
         dialog_->setDefaultSuffix(QStringLiteral("pdf"));
-        dialog_->setDirectory(QFileInfo(lastFolder_).isDir() ? lastFolder_ : documentsFolder());
+        dialog_->setDirectory(QFileInfo(lastFolder_).isDir() ? lastFolder_ : files::documentsFolder());
         dialog_->selectFile(pdfFileName(clientName(window_), QDate::currentDate()));
         connect(dialog_, &QDialog::accepted, this,
                 [this] { savePdf(dialog_->selectedFiles().value(0)); });
@@ -200,10 +167,8 @@ private:
 
 QString pdfFileName(const QString &clientName, const QDate &date)
 {
-    QString client = safeForFileName(clientName);
-    if (client.isEmpty())
-        client = QStringLiteral("consultation");
-    return client + u'-' + date.toString(Qt::ISODate) + QStringLiteral(".pdf");
+    return files::clientFilePart(clientName, QStringLiteral("consultation")) + u'-' +
+           date.toString(Qt::ISODate) + QStringLiteral(".pdf");
 }
 
 void addSheetCommands(QWidget &window, SheetPrinting printing)

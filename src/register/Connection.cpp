@@ -1,0 +1,496 @@
+#include "register/Connection.h"
+
+#include "register/Schema.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <atomic>
+
+namespace nutrovo::reg {
+
+namespace {
+
+// How long a command waits for another copy of the program, or another
+// room, to let go of what it holds.
+constexpr int busyWaitMs = 5000;
+// What a server may take before the command gives up: no wait in front of a
+// client longer than ten seconds.
+constexpr int serverStatementMs = 8000;
+constexpr char serverLimits[] =
+    " connect_timeout=5 keepalives=1 keepalives_idle=4 keepalives_interval=2 keepalives_count=2"
+    " tcp_user_timeout=9000";
+// Held while the tables are made or changed, so that two rooms starting the
+// first time don't both make them.
+constexpr qint64 layoutLock = 0x4e7574726f766f; // "Nutrovo"
+
+const QByteArray sqliteHeader("SQLite format 3\0", 16);
+
+QString connectionName()
+{
+    static std::atomic<int> made{0};
+    return QStringLiteral("nutrovo-register-%1").arg(++made);
+}
+
+QString words(const QSqlError &error)
+{
+    const QString text = error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
+    return text.simplified();
+}
+
+// SQLite's primary result code (the driver reports the extended one).
+int sqliteCode(const QSqlError &error) { return error.nativeErrorCode().toInt() & 0xff; }
+
+Trouble sqliteTrouble(const QSqlError &error)
+{
+    switch (sqliteCode(error)) {
+    case 5:  // SQLITE_BUSY
+    case 6:  // SQLITE_LOCKED
+        return Trouble::Busy;
+    case 11: // SQLITE_CORRUPT
+    case 26: // SQLITE_NOTADB
+        return Trouble::Damaged;
+    case 3:  // SQLITE_PERM
+    case 8:  // SQLITE_READONLY
+    case 10: // SQLITE_IOERR
+    case 13: // SQLITE_FULL
+    case 14: // SQLITE_CANTOPEN
+        return Trouble::WriteFailed;
+    default:
+        return Trouble::Other;
+    }
+}
+
+Trouble serverTrouble(const QSqlError &error)
+{
+    const QString state = error.nativeErrorCode();
+    if (state.isEmpty() || state.startsWith(QLatin1String("08")) || state.startsWith(QLatin1String("57P")))
+        return Trouble::Unreachable; // no answer from a server: it went away
+    if (state == QLatin1String("55P03") || state == QLatin1String("57014") ||
+        state == QLatin1String("40001") || state == QLatin1String("40P01"))
+        return Trouble::Busy; // a lock or the statement's time ran out
+    if (state == QLatin1String("42501") || state == QLatin1String("25006"))
+        return Trouble::ReadOnly;
+    if (state.startsWith(QLatin1String("53")))
+        return Trouble::WriteFailed;
+    return Trouble::Other;
+}
+
+bool asksForPassword(const QSqlError &error)
+{
+    const QString text = words(error);
+    return text.contains(QLatin1String("no password supplied")) ||
+           text.contains(QLatin1String("password authentication failed"));
+}
+
+QString thisComputersUser()
+{
+    if (const passwd *entry = getpwuid(geteuid()); entry != nullptr && entry->pw_name != nullptr)
+        return QString::fromLocal8Bit(entry->pw_name);
+    return QString::number(geteuid());
+}
+
+// Every folder made on the way gets 0700 and the file 0600, whatever the
+// umask: the register holds health data.
+std::optional<QString> createPrivateFile(const QString &path)
+{
+    QStringList made;
+    for (QDir up = QFileInfo(path).dir(); !up.exists(); up.setPath(QFileInfo(up.path()).path()))
+        made.prepend(up.path());
+    for (const QString &folder : made) {
+        if (!QDir().mkdir(folder) && !QFileInfo(folder).isDir())
+            return QStringLiteral("the folder %1 can't be made").arg(QDir::toNativeSeparators(folder));
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+    QFile file(path);
+    constexpr auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, ownerOnly))
+        return file.errorString();
+    file.close();
+    if (!QFile::setPermissions(path, ownerOnly))
+        return QStringLiteral("its permissions can't be set to the owner's only");
+    return std::nullopt;
+}
+
+} // namespace
+
+// --- Query ------------------------------------------------------------------
+
+Query::Query(const Connection &connection, QSqlQuery query, bool ran)
+    : connection_(&connection), query_(std::move(query)), ran_(ran)
+{
+}
+
+bool Query::next() { return ran_ && query_.next(); }
+
+bool Query::one()
+{
+    if (!next()) {
+        query_.finish();
+        return false;
+    }
+    row_ = query_.record();
+    query_.finish();
+    return true;
+}
+
+QVariant Query::value(int column) const
+{
+    return query_.isActive() ? query_.value(column) : row_.value(column);
+}
+
+bool Query::runPrepared(const QVariantList &values)
+{
+    for (int i = 0; i < values.size(); ++i)
+        query_.bindValue(i, values.at(i));
+    ran_ = query_.exec();
+    return ran_;
+}
+
+Failure Query::failure() const
+{
+    const QSqlError error = query_.lastError();
+    if (error.type() == QSqlError::NoError)
+        return connection_->failure(Trouble::Other, QStringLiteral("no answer to a statement"));
+    return connection_->failureOf(error);
+}
+
+// --- Connection ---------------------------------------------------------------
+
+Connection::Connection(RegisterLocation location) : location_(std::move(location)), name_(connectionName()) {}
+
+Connection::~Connection()
+{
+    database().close();
+    QSqlDatabase::removeDatabase(name_);
+}
+
+QSqlDatabase Connection::database() const { return QSqlDatabase::database(name_, false); }
+
+Result<std::unique_ptr<Connection>> Connection::open(const RegisterLocation &location,
+                                                     const QString &password,
+                                                     RegisterStore::Purpose purpose)
+{
+    const bool local = location.engine == Engine::SQLite;
+    if (local && !QFileInfo::exists(location.filePath)) {
+        if (purpose == RegisterStore::Purpose::Browse)
+            return std::unique_ptr<Connection>(); // nothing saved yet: nothing made
+        if (const auto why = createPrivateFile(location.filePath))
+            return Failure{Trouble::WriteFailed, QStringLiteral("The register %1 can't be made: %2.")
+                                                     .arg(location.shownName(), *why)};
+    }
+    std::unique_ptr<Connection> connection(new Connection(location));
+    if (local) {
+        if (auto failure = connection->checkFile())
+            return *failure;
+    }
+    if (auto failure = local ? connection->openSqlite(false) : connection->openServer(password))
+        return *failure;
+    Result<int> version = connection->layoutVersion();
+    if (!version.ok())
+        return version.failure();
+    if (version.value() == 0 && purpose == RegisterStore::Purpose::Browse)
+        return std::unique_ptr<Connection>(); // an empty register: nothing to read
+    if (auto failure = connection->setUp(purpose, version.value()))
+        return *failure;
+    return connection;
+}
+
+// Anything but an empty file or one that starts as an SQLite database is
+// left alone before any engine touches it.
+std::optional<Failure> Connection::checkFile() const
+{
+    QFile file(location_.filePath);
+    if (!QFileInfo(location_.filePath).isFile())
+        return failure(Trouble::Damaged, QStringLiteral("it is not a file"));
+    if (!file.open(QIODevice::ReadOnly))
+        return failure(Trouble::WriteFailed, file.errorString());
+    const QByteArray start = file.read(sqliteHeader.size());
+    if (file.size() > 0 && start != sqliteHeader)
+        return failure(Trouble::Damaged, QStringLiteral("it does not start as a register does"));
+    return std::nullopt;
+}
+
+std::optional<Failure> Connection::openSqlite(bool readOnly)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+    if (!db.isValid())
+        return failure(Trouble::Other, QStringLiteral("the toolkit's SQLite driver is missing "
+                                                      "(Debian package libqt6sql6-sqlite)"));
+    db.setDatabaseName(location_.filePath);
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyWaitMs);
+    if (readOnly)
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    db.setConnectOptions(options);
+    if (!db.open())
+        return failureOf(db.lastError());
+    user_ = thisComputersUser();
+    // Read before anything is written: a damaged file stays as it was.
+    Query check = run(QStringLiteral("PRAGMA quick_check"));
+    if (!check.next())
+        return check.failure();
+    if (const QString verdict = check.value(0).toString(); verdict != QLatin1String("ok"))
+        return failure(Trouble::Damaged, verdict);
+    if (const Query keys = run(QStringLiteral("PRAGMA foreign_keys = ON")); !keys.ran())
+        return keys.failure();
+    return std::nullopt;
+}
+
+std::optional<Failure> Connection::openServer(const QString &password)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name_);
+    if (!db.isValid())
+        return failure(Trouble::Other, QStringLiteral("the toolkit's PostgreSQL driver is missing "
+                                                      "(Debian package libqt6sql6-psql)"));
+    // The user's string names the server; the limits come after it, so
+    // that they hold whatever it says.
+    db.setConnectOptions(QStringLiteral("application_name=nutrovo ") + location_.connection +
+                         QLatin1String(serverLimits));
+    if (!password.isEmpty())
+        db.setPassword(password);
+    if (!db.open()) {
+        const QSqlError error = db.lastError();
+        return failure(asksForPassword(error) ? Trouble::NeedsPassword : Trouble::Unreachable, words(error));
+    }
+    for (const QString &limit : {QStringLiteral("SET statement_timeout = %1").arg(serverStatementMs),
+                                 QStringLiteral("SET lock_timeout = %1").arg(busyWaitMs),
+                                 QStringLiteral("SET idle_in_transaction_session_timeout = %1").arg(serverStatementMs)}) {
+        if (const Query set = run(limit); !set.ran())
+            return set.failure();
+    }
+    Query who = run(QStringLiteral("SELECT current_user"));
+    if (!who.one())
+        return who.failure();
+    user_ = who.value(0).toString();
+    return std::nullopt;
+}
+
+Result<int> Connection::layoutVersion() const
+{
+    if (engine() == Engine::SQLite) {
+        Query version = run(QStringLiteral("PRAGMA user_version"));
+        if (!version.one())
+            return version.failure();
+        return version.value(0).toInt();
+    }
+    Query version = run(QStringLiteral("SELECT max(version) FROM nutrovo_schema"));
+    if (!version.ran() && version.sql().lastError().nativeErrorCode() == QLatin1String("42P01"))
+        return 0; // undefined table: a database the program has not set up yet
+    if (!version.one())
+        return version.failure();
+    return version.value(0).toInt();
+}
+
+std::optional<Failure> Connection::setUp(RegisterStore::Purpose purpose, int version)
+{
+    if (version > schemaVersion)
+        return keepToReading(version);
+    if (engine() == Engine::SQLite) {
+        for (const char *setting : {"PRAGMA synchronous = FULL", "PRAGMA secure_delete = ON"})
+            if (const Query set = run(QLatin1String(setting)); !set.ran())
+                return set.failure();
+        useWriteAheadLog();
+    }
+    if (version < schemaVersion) {
+        if (auto failure = migrate()) {
+            if (failure->trouble != Trouble::ReadOnly)
+                return failure;
+            if (version == 0 || purpose == RegisterStore::Purpose::Write)
+                return Failure{Trouble::ReadOnly,
+                               QStringLiteral("The register's tables on the server (%1) are not set up for this "
+                                              "version of the program, and the role %2 may not set them up (%3). "
+                                              "The README's clinic set-up says how.")
+                                   .arg(location_.shownName(), user_, failure->message)};
+        }
+    }
+    return checkWriteRights();
+}
+
+// A register of a newer layout is only read, on a connection that can't write.
+std::optional<Failure> Connection::keepToReading(int version)
+{
+    readOnlyReason_ = QStringLiteral("The register %1 was made by a newer version of the program (its layout "
+                                     "%2, this program's %3). It is only read: nothing is saved or deleted in it.")
+                          .arg(location_.shownName())
+                          .arg(version)
+                          .arg(schemaVersion);
+    if (engine() == Engine::SQLite) {
+        database().close();
+        QSqlDatabase::removeDatabase(name_);
+        return openSqlite(true);
+    }
+    const Query readOnly = run(QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"));
+    return readOnly.ran() ? std::nullopt : std::optional(readOnly.failure());
+}
+
+// Write-ahead logging with a full sync per commit: a save is on the disk when
+// it is reported, and readers never wait for it. A file that can't be written
+// keeps its mode, and is still read.
+void Connection::useWriteAheadLog() const
+{
+    Query mode = run(QStringLiteral("PRAGMA journal_mode"));
+    if (mode.one() && mode.value(0).toString() != QLatin1String("wal"))
+        run(QStringLiteral("PRAGMA journal_mode = WAL"));
+}
+
+// Brings the tables up to this program's layout in one transaction. Another
+// copy may be doing the same: the version is read again once the register
+// is held.
+std::optional<Failure> Connection::migrate()
+{
+    Transaction transaction(*this);
+    if (!transaction.begun())
+        return transaction.failure();
+    if (engine() == Engine::PostgreSQL) {
+        for (const QString &statement :
+             {QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(layoutLock),
+              QStringLiteral("CREATE TABLE IF NOT EXISTS nutrovo_schema (version INTEGER NOT NULL)")}) {
+            if (const Query step = run(statement); !step.ran())
+                return step.failure();
+        }
+    }
+    Result<int> version = layoutVersion();
+    if (!version.ok())
+        return version.failure();
+    for (int next = version.value() + 1; next <= schemaVersion; ++next) {
+        for (const QString &statement : migrationTo(next, engine()))
+            if (const Query step = run(statement); !step.ran())
+                return step.failure();
+    }
+    const Query stamp = engine() == Engine::SQLite
+                            ? run(QStringLiteral("PRAGMA user_version = %1").arg(schemaVersion))
+                            : run(QStringLiteral("DELETE FROM nutrovo_schema"));
+    if (!stamp.ran())
+        return stamp.failure();
+    if (engine() == Engine::PostgreSQL) {
+        if (const Query add = run(QStringLiteral("INSERT INTO nutrovo_schema (version) VALUES (?)"), {schemaVersion});
+            !add.ran())
+            return add.failure();
+    }
+    return transaction.commit();
+}
+
+// A role that may only read the tables reads; saving and deleting say why not.
+std::optional<Failure> Connection::checkWriteRights()
+{
+    if (engine() == Engine::SQLite)
+        return std::nullopt; // the file's own permissions answer when it is written
+    Query rights = run(QStringLiteral(
+        "SELECT has_table_privilege('clients', 'INSERT') AND has_table_privilege('clients', 'UPDATE')"
+        " AND has_table_privilege('clients', 'DELETE') AND has_table_privilege('visits', 'INSERT')"
+        " AND has_table_privilege('visits', 'UPDATE') AND has_table_privilege('visits', 'DELETE')"));
+    if (!rights.one())
+        return rights.failure();
+    if (!rights.value(0).toBool())
+        readOnlyReason_ = QStringLiteral("The role %1 may read the register on the server but not change it: "
+                                         "nothing is saved or deleted.")
+                              .arg(user_);
+    return std::nullopt;
+}
+
+Query Connection::run(const QString &statement, const QVariantList &values) const
+{
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    bool ran = false;
+    if (values.isEmpty()) {
+        ran = query.exec(statement);
+    } else if (query.prepare(statement)) {
+        for (int i = 0; i < values.size(); ++i)
+            query.bindValue(i, values.at(i));
+        ran = query.exec();
+    }
+    return Query(*this, std::move(query), ran);
+}
+
+Query Connection::prepare(const QString &statement) const
+{
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    query.prepare(statement);
+    return Query(*this, std::move(query), false);
+}
+
+QString Connection::lockingRows(const QString &select) const
+{
+    return engine() == Engine::PostgreSQL ? select + QStringLiteral(" FOR UPDATE") : select;
+}
+
+void Connection::forgetDeleted() const
+{
+    if (engine() == Engine::SQLite)
+        run(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+}
+
+Failure Connection::failureOf(const QSqlError &error) const
+{
+    return failure(engine() == Engine::SQLite ? sqliteTrouble(error) : serverTrouble(error), words(error));
+}
+
+Failure Connection::failure(Trouble trouble, const QString &what) const
+{
+    const QString where = location_.shownName();
+    const bool local = engine() == Engine::SQLite;
+    switch (trouble) {
+    case Trouble::Busy:
+        return {trouble, local ? QStringLiteral("The register %1 is in use by another copy of the program and was "
+                                                "still in use after %2 seconds.")
+                                     .arg(where)
+                                     .arg(busyWaitMs / 1000)
+                               : QStringLiteral("Another room held the same records on the register server for "
+                                                "too long (%1).")
+                                     .arg(what)};
+    case Trouble::Damaged:
+        return {trouble, QStringLiteral("The register %1 is damaged or is not a register (%2). It was left as it "
+                                        "was; the calculator works on without the register.")
+                             .arg(where, what)};
+    case Trouble::WriteFailed:
+        return {trouble, QStringLiteral("The register %1 can't be written: %2.").arg(where, what)};
+    case Trouble::Unreachable:
+    case Trouble::NeedsPassword:
+        return {trouble, QStringLiteral("The register server (%1) can't be reached. It says: %2").arg(where, what)};
+    case Trouble::ReadOnly:
+        return {trouble, QStringLiteral("The register %1 may not be changed by %2: %3.").arg(where, user_, what)};
+    default:
+        return {trouble, QStringLiteral("The register %1 answered: %2.").arg(where, what)};
+    }
+}
+
+// --- Transaction --------------------------------------------------------------
+
+namespace {
+
+// SQLite takes the write lock at once, so a busy register is waited for
+// before anything is read, not failed on halfway.
+QString beginning(const Connection &connection)
+{
+    return connection.engine() == Engine::SQLite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN");
+}
+
+} // namespace
+
+Transaction::Transaction(const Connection &connection)
+    : connection_(connection), begun_(connection.run(beginning(connection)))
+{
+}
+
+Transaction::~Transaction()
+{
+    if (begun() && !done_)
+        connection_.run(QStringLiteral("ROLLBACK"));
+}
+
+std::optional<Failure> Transaction::commit()
+{
+    const Query committed = connection_.run(QStringLiteral("COMMIT"));
+    if (!committed.ran())
+        return committed.failure(); // rolled back when this goes
+    done_ = true;
+    return std::nullopt;
+}
+
+} // namespace nutrovo::reg

@@ -1,0 +1,110 @@
+// One open register: the toolkit's database connection, checked and set up
+// for its engine, and the statements run on it. Every value is bound; a
+// failure is classified and told with the engine's own words.
+#pragma once
+
+#include "register/RegisterStore.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariantList>
+
+#include <memory>
+#include <optional>
+
+namespace nutrovo::reg {
+
+class Connection;
+
+// A statement run on a connection.
+class Query {
+public:
+    Query(const Connection &connection, QSqlQuery query, bool ran);
+
+    bool ran() const { return ran_; }
+    // The next row of a result read to its end.
+    bool next();
+    // The one row of a result, which is then closed (an open statement would
+    // keep its transaction from committing).
+    bool one();
+    QVariant value(int column) const;
+    const QSqlQuery &sql() const { return query_; }
+    // Runs the prepared statement again with these values.
+    bool runPrepared(const QVariantList &values);
+    Failure failure() const;
+
+private:
+    const Connection *connection_;
+    QSqlQuery query_;
+    QSqlRecord row_; // the one row, once the statement is closed
+    bool ran_ = false;
+};
+
+class Connection {
+public:
+    // The register checked and, for writing, created or brought up to this
+    // program's layout. Null: there is nothing to read yet.
+    static Result<std::unique_ptr<Connection>> open(const RegisterLocation &location,
+                                                    const QString &password,
+                                                    RegisterStore::Purpose purpose);
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    Engine engine() const { return location_.engine; }
+    // Who saves: the server's role, or this computer's user.
+    const QString &user() const { return user_; }
+    const std::optional<QString> &readOnlyReason() const { return readOnlyReason_; }
+
+    Query run(const QString &statement, const QVariantList &values = {}) const;
+    Query prepare(const QString &statement) const;
+    // A select that also locks the rows it reads against other rooms'
+    // changes until the transaction ends (SQLite has one writer at a time).
+    QString lockingRows(const QString &select) const;
+    // Deleted pages leave the write-ahead log too.
+    void forgetDeleted() const;
+
+    Failure failureOf(const QSqlError &error) const;
+    Failure failure(Trouble trouble, const QString &words) const;
+
+private:
+    explicit Connection(RegisterLocation location);
+
+    std::optional<Failure> openSqlite(bool readOnly);
+    std::optional<Failure> openServer(const QString &password);
+    Result<int> layoutVersion() const;
+    std::optional<Failure> checkFile() const;
+    std::optional<Failure> setUp(RegisterStore::Purpose purpose, int version);
+    std::optional<Failure> keepToReading(int version);
+    void useWriteAheadLog() const;
+    std::optional<Failure> migrate();
+    std::optional<Failure> checkWriteRights();
+    QSqlDatabase database() const;
+
+    RegisterLocation location_;
+    QString name_; // of the toolkit's connection
+    QString user_;
+    std::optional<QString> readOnlyReason_;
+};
+
+// BEGIN ... COMMIT, rolled back unless committed.
+class Transaction {
+public:
+    explicit Transaction(const Connection &connection);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+    bool begun() const { return begun_.ran(); }
+    Failure failure() const { return begun_.failure(); }
+    std::optional<Failure> commit();
+
+private:
+    const Connection &connection_;
+    Query begun_;
+    bool done_ = false;
+};
+
+} // namespace nutrovo::reg

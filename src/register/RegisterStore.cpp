@@ -1,0 +1,415 @@
+#include "register/RegisterStore.h"
+
+#include "register/Connection.h"
+#include "register/Schema.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <limits>
+
+namespace nutrovo::reg {
+
+namespace {
+
+// Columns of a visit read back, after the visit's id and its client's name.
+constexpr int firstVisitColumn = 2;
+constexpr int factCount = 5;
+
+QString joined(const QStringList &columns, const QString &prefix = {})
+{
+    QStringList named;
+    for (const QString &column : columns)
+        named.append(prefix + column);
+    return named.join(QStringLiteral(", "));
+}
+
+QString placeholders(qsizetype count)
+{
+    QStringList marks;
+    for (qsizetype i = 0; i < count; ++i)
+        marks.append(QStringLiteral("?"));
+    return marks.join(QStringLiteral(", "));
+}
+
+QString selectVisits(const QString &where)
+{
+    return QStringLiteral("SELECT v.id, c.name, %1 FROM visits v JOIN clients c ON c.id = v.client_id WHERE %2")
+        .arg(joined(visitColumns(), QStringLiteral("v.")), where);
+}
+
+QString insertVisit(const QString &onConflict)
+{
+    return QStringLiteral("INSERT INTO visits (client_id, %1) VALUES (?, %2) ON CONFLICT (client_id, visit_day) %3")
+        .arg(joined(visitColumns()), placeholders(visitColumns().size()), onConflict);
+}
+
+QString updateVisit()
+{
+    QStringList assignments;
+    for (const QString &column : visitColumns())
+        assignments.append(column + QStringLiteral(" = ?"));
+    return QStringLiteral("UPDATE visits SET %1 WHERE id = ?").arg(assignments.join(QStringLiteral(", ")));
+}
+
+// A whole number that fits an int, or nothing: a value of another type
+// or out of range is not a pick.
+std::optional<int> wholeNumber(const QVariant &value)
+{
+    if (value.isNull())
+        return std::nullopt;
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    if (!ok || number != static_cast<double>(static_cast<long long>(number)) ||
+        number < std::numeric_limits<int>::min() || number > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return static_cast<int>(number);
+}
+
+struct ReadBack {
+    StoredVisit stored;
+    QStringList problems;
+};
+
+// The columns of visitColumns' order, from `first` on, into a visit; what
+// can't be one is named in problems.
+ReadBack readVisit(const QSqlQuery &query)
+{
+    ReadBack read;
+    read.stored.id = query.value(0).toLongLong();
+    read.stored.clientName = query.value(1).toString();
+    visits::Visit &visit = read.stored.visit;
+    int column = firstVisitColumn;
+    const auto text = [&]() -> std::string {
+        const QVariant value = query.value(column);
+        if (value.isNull())
+            read.problems.append(visitHeadings().at(column - firstVisitColumn) + QStringLiteral(" missing"));
+        ++column;
+        return value.toString().toStdString();
+    };
+    const auto number = [&](bool noneAllowed) {
+        const QVariant value = query.value(column);
+        const std::optional<int> whole = wholeNumber(value);
+        if (!whole && !(noneAllowed && value.isNull()))
+            read.problems.append(visitHeadings().at(column - firstVisitColumn) + QStringLiteral(" is not a pick"));
+        ++column;
+        return whole.value_or(noneAllowed ? visits::noButton : -1);
+    };
+    read.stored.day = QString::fromStdString(text());
+    visit.savedAt = text();
+    visit.clientName = text();
+    visit.programVersion = text();
+    visit.savedBy = text();
+    visit.picks.sex = number(false);
+    for (int &row : visit.picks.rows)
+        row = number(false);
+    for (int &button : visit.picks.servings)
+        button = number(true);
+    for (std::string &field : visit.texts)
+        field = text();
+    if (!QDate::fromString(read.stored.day, Qt::ISODate).isValid())
+        read.problems.append(QStringLiteral("the date %1 is not a day").arg(read.stored.day));
+    for (const std::string &problem : visits::problemsOf(visit))
+        read.problems.append(QString::fromStdString(problem));
+    return read;
+}
+
+static_assert(factCount == 5, "the visit's facts: day, time, name, version, saved by");
+
+} // namespace
+
+RegisterStore::RegisterStore(RegisterLocation location) : location_(std::move(location)) {}
+
+RegisterStore::~RegisterStore() = default;
+
+bool RegisterStore::isOpen() const { return connection_ != nullptr; }
+
+std::optional<QString> RegisterStore::readOnlyReason() const
+{
+    return connection_ ? connection_->readOnlyReason() : std::nullopt;
+}
+
+void RegisterStore::close() { connection_.reset(); }
+
+void RegisterStore::setPassword(const QString &password) { password_ = password; }
+
+Result<bool> RegisterStore::open(Purpose purpose)
+{
+    if (connection_)
+        return true;
+    Result<std::unique_ptr<Connection>> opened = Connection::open(location_, password_, purpose);
+    if (!opened.ok())
+        return opened.failure();
+    if (!opened.value())
+        return false; // nothing saved yet
+    connection_ = std::move(opened.value());
+    return true;
+}
+
+QString RegisterStore::clientKey(const QString &name)
+{
+    return name.trimmed().normalized(QString::NormalizationForm_C).toCaseFolded();
+}
+
+// Every command: open for its purpose, run, and on a failure drop the
+// connection, so that the next command starts afresh (a server back up, a
+// disk with room again).
+template <typename T, typename Run>
+Result<T> RegisterStore::command(Purpose purpose, Run run)
+{
+    Result<bool> opened = open(purpose);
+    if (!opened.ok())
+        return opened.failure();
+    if (!opened.value())
+        return T{}; // nothing saved yet: nothing to find
+    if (purpose == Purpose::Write)
+        if (const auto reason = connection_->readOnlyReason())
+            return Failure{Trouble::ReadOnly, *reason};
+    Result<T> result = run(*connection_);
+    if (!result.ok() && result.failure().trouble != Trouble::NotFound &&
+        result.failure().trouble != Trouble::BadVisit)
+        connection_.reset();
+    return result;
+}
+
+Result<SaveReport> RegisterStore::save(const visits::Visit &visit, const QDate &day)
+{
+    return command<SaveReport>(Purpose::Write, [&](Connection &db) -> Result<SaveReport> {
+        visits::Visit saved = visit;
+        saved.savedBy = db.user().toStdString();
+        const QString name = QString::fromStdString(visit.clientName).trimmed();
+        saved.clientName = name.toStdString();
+        const QString isoDay = day.toString(Qt::ISODate);
+        Transaction transaction(db);
+        if (!transaction.begun())
+            return transaction.failure();
+        Query client = db.run(
+            QStringLiteral("INSERT INTO clients (name_key, name) VALUES (?, ?) "
+                           "ON CONFLICT (name_key) DO UPDATE SET name = excluded.name RETURNING id"),
+            {clientKey(name), name});
+        if (!client.one())
+            return client.failure();
+        const qint64 clientId = client.value(0).toLongLong();
+        const QVariantList values = QVariantList{clientId} + visitValues(isoDay, saved);
+        SaveReport report{false, isoDay};
+        Query inserted = db.run(insertVisit(QStringLiteral("DO NOTHING RETURNING id")), values);
+        if (!inserted.ran())
+            return inserted.failure();
+        if (!inserted.one()) { // that day's visit is there: replace it
+            Query existing = db.run(db.lockingRows(QStringLiteral(
+                                        "SELECT id FROM visits WHERE client_id = ? AND visit_day = ?")),
+                                    {clientId, isoDay});
+            if (!existing.one())
+                return existing.failure();
+            Query replaced = db.run(updateVisit(), visitValues(isoDay, saved) + QVariantList{existing.value(0)});
+            if (!replaced.ran())
+                return replaced.failure();
+            report.replaced = true;
+        }
+        if (auto failure = transaction.commit())
+            return *failure;
+        return report;
+    });
+}
+
+Result<QList<ClientRow>> RegisterStore::findClients(const QString &part)
+{
+    return command<QList<ClientRow>>(Purpose::Browse, [&](Connection &db) -> Result<QList<ClientRow>> {
+        QString pattern = clientKey(part);
+        pattern.replace(u'\\', QStringLiteral("\\\\"));
+        pattern.replace(u'%', QStringLiteral("\\%"));
+        pattern.replace(u'_', QStringLiteral("\\_"));
+        Query query = db.run(
+            QStringLiteral("SELECT c.id, c.name, (SELECT max(v.visit_day) FROM visits v WHERE v.client_id = c.id) "
+                           "FROM clients c WHERE c.name_key LIKE ? ESCAPE '\\' ORDER BY c.name_key, c.id"),
+            {u'%' + pattern + u'%'});
+        if (!query.ran())
+            return query.failure();
+        QList<ClientRow> clients;
+        while (query.next())
+            clients.append({query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toString()});
+        return clients;
+    });
+}
+
+Result<QList<VisitRow>> RegisterStore::visitsOf(qint64 clientId)
+{
+    return command<QList<VisitRow>>(Purpose::Browse, [&](Connection &db) -> Result<QList<VisitRow>> {
+        QStringList figures;
+        for (Output field : visitFigureFields)
+            figures.append(columnOf(field));
+        Query query = db.run(QStringLiteral("SELECT id, visit_day, saved_by, %1 FROM visits "
+                                            "WHERE client_id = ? ORDER BY visit_day DESC")
+                                 .arg(joined(figures)),
+                             {clientId});
+        if (!query.ran())
+            return query.failure();
+        QList<VisitRow> rows;
+        while (query.next()) {
+            VisitRow row{query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toString(), {}};
+            for (std::size_t i = 0; i < visitFigureCount; ++i)
+                row.figures.at(i) = query.value(static_cast<int>(i) + 3).toString();
+            rows.append(row);
+        }
+        return rows;
+    });
+}
+
+Result<StoredVisit> RegisterStore::visit(qint64 visitId)
+{
+    return command<StoredVisit>(Purpose::Browse, [&](Connection &db) -> Result<StoredVisit> {
+        Query query = db.run(selectVisits(QStringLiteral("v.id = ?")), {visitId});
+        if (!query.ran())
+            return query.failure();
+        if (!query.next())
+            return Failure{Trouble::NotFound, QStringLiteral("The visit is no longer in the register: it "
+                                                             "was deleted since the list was shown.")};
+        ReadBack read = readVisit(query.sql());
+        if (!read.problems.isEmpty())
+            return Failure{Trouble::BadVisit,
+                           QStringLiteral("The visit of %1 on %2 can't be opened: the register holds values "
+                                          "this program can't show (%3).")
+                               .arg(read.stored.clientName, read.stored.day, read.problems.join(QStringLiteral("; ")))};
+        return read.stored;
+    });
+}
+
+Result<QList<StoredVisit>> RegisterStore::allVisitsOf(qint64 clientId)
+{
+    return command<QList<StoredVisit>>(Purpose::Browse, [&](Connection &db) -> Result<QList<StoredVisit>> {
+        Query query = db.run(selectVisits(QStringLiteral("v.client_id = ? ORDER BY v.visit_day")), {clientId});
+        if (!query.ran())
+            return query.failure();
+        QList<StoredVisit> stored;
+        while (query.next())
+            stored.append(readVisit(query.sql()).stored); // exported as stored, checked or not
+        return stored;
+    });
+}
+
+Result<Done> RegisterStore::deleteVisit(qint64 visitId)
+{
+    return command<Done>(Purpose::Write, [&](Connection &db) -> Result<Done> {
+        Transaction transaction(db);
+        if (!transaction.begun())
+            return transaction.failure();
+        // The client's row first, so that a visit saved in another room at
+        // the same moment either comes first or finds the client gone.
+        Query client = db.run(db.lockingRows(QStringLiteral(
+                                  "SELECT id FROM clients WHERE id = (SELECT client_id FROM visits WHERE id = ?)")),
+                              {visitId});
+        if (!client.ran())
+            return client.failure();
+        if (!client.one())
+            return Failure{Trouble::NotFound, QStringLiteral("The visit is no longer in the register: it "
+                                                             "was deleted since the list was shown.")};
+        const QVariant clientId = client.value(0);
+        Query visit = db.run(QStringLiteral("DELETE FROM visits WHERE id = ?"), {visitId});
+        if (!visit.ran())
+            return visit.failure();
+        Query lastVisit = db.run(QStringLiteral("DELETE FROM clients WHERE id = ? AND NOT EXISTS "
+                                                "(SELECT 1 FROM visits WHERE client_id = ?)"),
+                                 {clientId, clientId});
+        if (!lastVisit.ran())
+            return lastVisit.failure();
+        if (auto failure = transaction.commit())
+            return *failure;
+        db.forgetDeleted();
+        return Done{};
+    });
+}
+
+Result<CopyReport> RegisterStore::addVisits(const QList<DatedVisit> &dated)
+{
+    return command<CopyReport>(Purpose::Write, [&](Connection &db) -> Result<CopyReport> {
+        Transaction transaction(db);
+        if (!transaction.begun())
+            return transaction.failure();
+        CopyReport report;
+        if (auto failure = addVisitsIn(db, dated, report))
+            return *failure;
+        if (auto failure = transaction.commit())
+            return *failure;
+        return report;
+    });
+}
+
+// The target keeps its own spelling of a client it has, and its own visit of
+// a day it has.
+std::optional<Failure> RegisterStore::addVisitsIn(Connection &db, const QList<DatedVisit> &dated,
+                                                  CopyReport &report)
+{
+    Query addClient = db.prepare(QStringLiteral(
+        "INSERT INTO clients (name_key, name) VALUES (?, ?) ON CONFLICT (name_key) DO NOTHING RETURNING id"));
+    Query findClient = db.prepare(QStringLiteral("SELECT id FROM clients WHERE name_key = ?"));
+    Query addVisit = db.prepare(insertVisit(QStringLiteral("DO NOTHING RETURNING id")));
+    QHash<QString, qint64> clientIds;
+    for (const DatedVisit &one : dated) {
+        const QString name =
+            (one.client.isEmpty() ? QString::fromStdString(one.visit.clientName) : one.client).trimmed();
+        const QString key = clientKey(name);
+        if (!clientIds.contains(key)) {
+            if (!addClient.runPrepared({key, name}))
+                return addClient.failure();
+            if (addClient.one()) {
+                ++report.clientsAdded;
+                clientIds.insert(key, addClient.value(0).toLongLong());
+            } else {
+                if (!findClient.runPrepared({key}) || !findClient.one())
+                    return findClient.failure();
+                clientIds.insert(key, findClient.value(0).toLongLong());
+            }
+        }
+        if (!addVisit.runPrepared(QVariantList{clientIds.value(key)} + visitValues(one.day, one.visit)))
+            return addVisit.failure();
+        if (addVisit.one())
+            ++report.visitsCopied;
+        else
+            ++report.visitsAlreadyThere;
+    }
+    return std::nullopt;
+}
+
+Result<CopyReport> RegisterStore::copyFrom(RegisterStore &source)
+{
+    constexpr int batch = 1000; // visits read and written at a time
+    return command<CopyReport>(Purpose::Write, [&](Connection &db) -> Result<CopyReport> {
+        Transaction transaction(db);
+        if (!transaction.begun())
+            return transaction.failure();
+        CopyReport report;
+        qint64 after = 0;
+        for (;;) {
+            Result<QList<DatedVisit>> read = source.visitsAfter(after, batch);
+            if (!read.ok())
+                return read.failure();
+            if (read.value().isEmpty())
+                break;
+            if (auto failure = addVisitsIn(db, read.value(), report))
+                return *failure;
+            after = source.lastReadId_;
+        }
+        if (auto failure = transaction.commit())
+            return *failure;
+        return report;
+    });
+}
+
+// The next visits by id, each under its client's latest spelling.
+Result<QList<DatedVisit>> RegisterStore::visitsAfter(qint64 id, int count)
+{
+    return command<QList<DatedVisit>>(Purpose::Browse, [&](Connection &db) -> Result<QList<DatedVisit>> {
+        Query query = db.run(selectVisits(QStringLiteral("v.id > ? ORDER BY v.id LIMIT %1").arg(count)), {id});
+        if (!query.ran())
+            return query.failure();
+        QList<DatedVisit> read;
+        while (query.next()) {
+            ReadBack one = readVisit(query.sql());
+            read.append({one.stored.day, one.stored.visit, one.stored.clientName});
+            lastReadId_ = one.stored.id;
+        }
+        return read;
+    });
+}
+
+} // namespace nutrovo::reg

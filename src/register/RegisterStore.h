@@ -1,0 +1,164 @@
+// The register: every saved visit of every client, in a local SQLite file or
+// on a clinic's PostgreSQL server, behind one interface. Each command opens
+// what it needs, binds every value, and runs as one transaction; a failure
+// leaves the register as it was and is told in words the user can act on.
+#pragma once
+
+#include "register/RegisterLocation.h"
+#include "visits/Visit.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QtGlobal>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
+
+namespace nutrovo::reg {
+
+enum class Trouble {
+    Damaged,      // not a register, or one that fails its check: left alone
+    Busy,         // held by another copy of the program beyond the wait
+    WriteFailed,  // disk full, read-only folder or file, permissions
+    Unreachable,  // the server is down, refuses, or the connection broke
+    NeedsPassword,
+    NotFound,     // the visit or client is gone (deleted in another room)
+    BadVisit,     // a visit read back that fails its check
+    ReadOnly,     // made by a newer program, or no right to write
+    Other,
+};
+
+struct Failure {
+    Trouble trouble = Trouble::Other;
+    QString message; // a whole sentence for the user
+};
+
+// A value, or why there is none.
+template <typename T> class Result {
+public:
+    Result(T value) : value_(std::move(value)) {} // NOLINT(google-explicit-constructor)
+    Result(Failure failure) : failure_(std::move(failure)) {} // NOLINT(google-explicit-constructor)
+
+    bool ok() const { return value_.has_value(); }
+    const T &value() const { return *value_; }
+    T &value() { return *value_; }
+    const Failure &failure() const { return failure_; }
+
+private:
+    std::optional<T> value_;
+    Failure failure_;
+};
+
+struct Done {};
+
+struct ClientRow {
+    qint64 id = 0;
+    QString name;      // the latest spelling
+    QString lastVisit; // YYYY-MM-DD
+};
+
+// The figures a visit list shows, as the window showed them.
+enum class VisitFigure { Weight, Bmi, HarrisBenedict, Owen, Mifflin, Who, Another };
+inline constexpr std::size_t visitFigureCount = 7;
+// The display field each figure comes from, in VisitFigure's order.
+inline constexpr std::array<Output, visitFigureCount> visitFigureFields = {
+    Output::showWeight, Output::bmi,       Output::hbrdacal,  Output::owenrdacal,
+    Output::mifrdacal,  Output::whordacal, Output::lastrdacal};
+
+struct VisitRow {
+    qint64 id = 0;
+    QString day; // YYYY-MM-DD
+    QString savedBy;
+    std::array<QString, visitFigureCount> figures;
+};
+
+struct StoredVisit {
+    qint64 id = 0;
+    QString day;
+    QString clientName; // the client's latest spelling
+    visits::Visit visit;
+};
+
+struct SaveReport {
+    bool replaced = false; // a visit of the same day was there before
+    QString day;
+};
+
+struct CopyReport {
+    int clientsAdded = 0;
+    int visitsCopied = 0;
+    int visitsAlreadyThere = 0; // same client, same day: the target's is kept
+};
+
+// A visit of a given day, for copying registers and generating test data.
+struct DatedVisit {
+    QString day;
+    visits::Visit visit;
+    QString client; // the client's name to file it under; the name as typed when empty
+};
+
+class Connection;
+
+class RegisterStore {
+public:
+    // How far opening may go: browsing never creates the local file.
+    enum class Purpose { Browse, Write };
+
+    explicit RegisterStore(RegisterLocation location);
+    ~RegisterStore();
+    RegisterStore(const RegisterStore &) = delete;
+    RegisterStore &operator=(const RegisterStore &) = delete;
+
+    const RegisterLocation &location() const { return location_; }
+
+    // Opens and checks the register (and, for writing, creates or updates
+    // its tables). Empty: nothing to read yet (no local file).
+    Result<bool> open(Purpose purpose);
+    bool isOpen() const;
+    // Made by a newer program, or the role may only read: saving and
+    // deleting are refused. The reason is a sentence for the user.
+    std::optional<QString> readOnlyReason() const;
+    // Drops the connection: the next command opens afresh.
+    void close();
+
+    // The password for a server that asks for one; kept in memory only.
+    void setPassword(const QString &password);
+
+    Result<SaveReport> save(const visits::Visit &visit, const QDate &day);
+    // Clients whose name contains the text, regardless of case.
+    Result<QList<ClientRow>> findClients(const QString &part);
+    // Newest first.
+    Result<QList<VisitRow>> visitsOf(qint64 clientId);
+    // As it is now in the register, checked.
+    Result<StoredVisit> visit(qint64 visitId);
+    // Oldest first, every stored field: for export.
+    Result<QList<StoredVisit>> allVisitsOf(qint64 clientId);
+    // Removes the visit, and its client with the client's last visit.
+    Result<Done> deleteVisit(qint64 visitId);
+
+    // Adds visits in one transaction; a client's visit of a day already
+    // there is kept.
+    Result<CopyReport> addVisits(const QList<DatedVisit> &visits);
+    // Every client and visit of another register, in one transaction.
+    Result<CopyReport> copyFrom(RegisterStore &source);
+
+    // The client key: outer blanks removed, case folded, composed.
+    static QString clientKey(const QString &name);
+
+private:
+    template <typename T, typename Run> Result<T> command(Purpose purpose, Run run);
+    std::optional<Failure> addVisitsIn(Connection &db, const QList<DatedVisit> &dated,
+                                       CopyReport &report);
+    Result<QList<DatedVisit>> visitsAfter(qint64 id, int count);
+
+    RegisterLocation location_;
+    std::unique_ptr<Connection> connection_;
+    QString password_;
+    qint64 lastReadId_ = 0;
+};
+
+} // namespace nutrovo::reg

@@ -1,0 +1,27 @@
+// The register's commands in the window: Save Visit (Ctrl+S), Clients and
+// Visits… (Ctrl+O) and Register…, as actions named saveVisitAction,
+// openRegisterAction and registerSettingsAction. Their code, with the
+// database and chart libraries it needs, is loaded when one is first used:
+// a session that never uses the register neither loads nor opens anything.
+#pragma once
+
+#include "visits/Visit.h"
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace nutrovo::ui {
+
+// What the register needs of the window.
+struct ConsultationAccess {
+    std::function<visits::Visit()> shown;
+    std::function<void(const QString &clientName, const visits::Picks &picks)> pick;
+    std::function<void()> askForClientName;
+};
+
+void addRegisterCommands(QWidget &window, ConsultationAccess access);
+
+} // namespace nutrovo::ui

