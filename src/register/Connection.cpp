@@ -428,6 +428,8 @@ void Connection::forgetDeleted() const
 
 Failure Connection::failureOf(const QSqlError &error) const
 {
+    if (underWay_ != nullptr)
+        underWay_->rollBack();
     return failure(engine() == Engine::SQLite ? sqliteTrouble(error) : serverTrouble(error), words(error));
 }
 
@@ -473,24 +475,32 @@ QString beginning(const Connection &connection)
 
 } // namespace
 
-Transaction::Transaction(const Connection &connection)
+Transaction::Transaction(Connection &connection)
     : connection_(connection), begun_(connection.run(beginning(connection)))
 {
+    if (begun())
+        connection_.underWay_ = this;
 }
 
-Transaction::~Transaction()
-{
-    if (begun() && !done_)
-        connection_.run(QStringLiteral("ROLLBACK"));
-}
+Transaction::~Transaction() { rollBack(); }
 
 std::optional<Failure> Transaction::commit()
 {
     const Query committed = connection_.run(QStringLiteral("COMMIT"));
     if (!committed.ran())
-        return committed.failure(); // rolled back when this goes
+        return committed.failure(); // rolled back
     done_ = true;
+    connection_.underWay_ = nullptr;
     return std::nullopt;
+}
+
+void Transaction::rollBack()
+{
+    if (!begun() || done_)
+        return;
+    done_ = true;
+    connection_.underWay_ = nullptr;
+    connection_.run(QStringLiteral("ROLLBACK"));
 }
 
 } // namespace nutrovo::reg

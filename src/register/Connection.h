@@ -17,6 +17,7 @@
 namespace nutrovo::reg {
 
 class Connection;
+class Transaction;
 
 // A statement run on a connection.
 class Query {
@@ -66,10 +67,14 @@ public:
     // Deleted pages leave the write-ahead log too.
     void forgetDeleted() const;
 
+    // A statement's failure; the transaction under way, if any, is rolled
+    // back at once, while its statements still exist.
     Failure failureOf(const QSqlError &error) const;
     Failure failure(Trouble trouble, const QString &words) const;
 
 private:
+    friend class Transaction;
+
     explicit Connection(RegisterLocation location);
 
     std::optional<Failure> openSqlite(bool readOnly);
@@ -87,12 +92,13 @@ private:
     QString name_; // of the toolkit's connection
     QString user_;
     std::optional<QString> readOnlyReason_;
+    Transaction *underWay_ = nullptr; // rolled back when a statement fails
 };
 
 // BEGIN ... COMMIT, rolled back unless committed.
 class Transaction {
 public:
-    explicit Transaction(const Connection &connection);
+    explicit Transaction(Connection &connection);
     ~Transaction();
     Transaction(const Transaction &) = delete;
     Transaction &operator=(const Transaction &) = delete;
@@ -100,9 +106,10 @@ public:
     bool begun() const { return begun_.ran(); }
     Failure failure() const { return begun_.failure(); }
     std::optional<Failure> commit();
+    void rollBack();
 
 private:
-    const Connection &connection_;
+    Connection &connection_;
     Query begun_;
     bool done_ = false;
 };

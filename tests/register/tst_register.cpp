@@ -8,6 +8,7 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QElapsedTimer>
 #include <QDialog>
 #include <QFileDialog>
 #include <QJsonArray>
@@ -116,6 +117,8 @@ private slots:
     void initTestCase();
     void visitsComeBackAsSaved_data();
     void visitsComeBackAsSaved();
+    void badRegisterIsToldOnce_data();
+    void badRegisterIsToldOnce();
 
 private:
     QTemporaryDir settings_;
@@ -152,8 +155,8 @@ void TestRegisterWindow::visitsComeBackAsSaved()
     TestRegister reg(engine);
     const MessageWatcher watcher;
     auto form = testWindow();
-    // A decoy that a wildcard read as one would find: " Xs" is "% _s".
-    consult(*form, "Zed Xs Decoy", consultations[1]);
+    // A decoy that "% _s" finds if either is read as a wildcard.
+    consult(*form, "Zed 5% Xs _Sam", consultations[1]);
     command(*form, "saveVisitAction")->trigger();
 
     QList<QMap<QString, QString>> shown; // oldest first
@@ -162,7 +165,7 @@ void TestRegisterWindow::visitsComeBackAsSaved()
         command(*form, "saveVisitAction")->trigger();
         shown.append(snapshot(*form));
         shown.last()["Text2"] = client.trimmed();
-        reg.sql("UPDATE visits SET visit_day = ? WHERE visit_day = ? AND client_name <> 'Zed Xs Decoy'",
+        reg.sql("UPDATE visits SET visit_day = ? WHERE visit_day = ? AND client_name <> 'Zed 5% Xs _Sam'",
                 {isoDay(30 * (2 - visit)), isoDay(0)});
     }
     consult(*form, client, consultations[3]);
@@ -219,6 +222,136 @@ void TestRegisterWindow::visitsComeBackAsSaved()
     }
     dialog->reject();
     QVERIFY2(watcher.seen().isEmpty(), qPrintable(messages(watcher).join("\n")));
+}
+
+void TestRegisterWindow::badRegisterIsToldOnce_data()
+{
+    QTest::addColumn<Engine>("engine");
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("doing"); // save, list (the dialog) or open (a visit)
+    QTest::addColumn<QString>("told");
+    const auto row = [](Engine engine, const char *fault, const char *doing, const char *told) {
+        QTest::addRow("%s: %s, %s", qPrintable(engineName(engine)), fault, doing) << engine << fault << doing << told;
+    };
+    row(Engine::SQLite, "garbage bytes", "save", "is damaged or is not a register");
+    row(Engine::SQLite, "a truncated file", "list", "is damaged or is not a register");
+    row(Engine::SQLite, "a read-only folder", "save", "can't be written");
+    row(Engine::SQLite, "a full disk", "save", "can't be written");
+    row(Engine::SQLite, "held by another copy", "save", "in use by another copy");
+    row(Engine::Server, "held by another room", "save", "held the same records");
+    row(Engine::Server, "a role that may only read", "save", "may read the register on the server but not change it");
+    row(Engine::Server, "the server stopped", "save", "can't be reached");
+    row(Engine::Server, "the server stopped", "list", "can't be reached");
+    for (Engine engine : engines()) {
+        row(engine, "a newer layout", "save", "was made by a newer version of the program");
+        row(engine, "a row out of its list", "open", "can't be opened");
+    }
+}
+
+// One message naming the fault; the register's file as it was, nothing half
+// saved, the window as it was and still right; and, once the fault is
+// mended, the next save works.
+void TestRegisterWindow::badRegisterIsToldOnce()
+{
+    QFETCH(Engine, engine);
+    QFETCH(QString, fault);
+    QFETCH(QString, doing);
+    QFETCH(QString, told);
+    TestRegister reg(engine);
+    const bool local = engine == Engine::SQLite;
+    const auto visitCount = [&] { return reg.value("SELECT count(*) FROM visits").toInt(); };
+    const auto savedAge = [&] { return reg.value("SELECT agecombo FROM visits").toInt(); };
+    {
+        auto first = testWindow();
+        consult(*first, "Ada Fault", consultations[0]);
+        command(*first, "saveVisitAction")->trigger();
+    }
+    const int savedBefore = visitCount();
+    QCOMPARE(savedBefore, 1);
+    reg.closeOwnConnection();
+
+    auto form = testWindow();
+    consult(*form, "Ada Fault", consultations[1]);
+    std::optional<WithoutRootsFilePowers> rootless;
+    if (fault == "garbage bytes") {
+        QFile file(reg.filePath());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        for (int i = 0; i < 4096; ++i)
+            file.putChar(char((i * 7919) % 251));
+    } else if (fault == "a truncated file") {
+        QVERIFY(QFile::resize(reg.filePath(), 8192));
+    } else if (fault == "a read-only folder") {
+        QVERIFY(QFile::setPermissions(reg.folder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        rootless.emplace();
+    } else if (fault == "a full disk") {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit full{0, RLIM_INFINITY};
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &full), 0);
+    } else if (fault == "held by another copy") {
+        reg.sql("BEGIN IMMEDIATE");
+    } else if (fault == "held by another room") {
+        reg.sql("BEGIN");
+        reg.sql("SELECT id FROM clients FOR UPDATE");
+    } else if (fault == "a role that may only read") {
+        reg::saveConnectionSetting(serverConnection("nutrovo_reader"));
+    } else if (fault == "the server stopped") {
+        serverFixture({"stop-server"});
+    } else if (fault == "a newer layout") {
+        reg.sql(local ? "PRAGMA user_version = 7" : "UPDATE nutrovo_schema SET version = 7");
+        reg.closeOwnConnection();
+    } else if (fault == "a row out of its list") {
+        reg.sql("UPDATE visits SET agecombo = 999");
+        reg.closeOwnConnection();
+    }
+    const QByteArray fileBefore = fileBytes(reg.filePath());
+    const auto shownBefore = snapshot(*form);
+    QElapsedTimer waited;
+    waited.start();
+    QStringList seen;
+    {
+        const MessageWatcher watcher;
+        if (doing == "save") {
+            command(*form, "saveVisitAction")->trigger();
+        } else if (QPointer<QDialog> dialog = openRegister(*form); dialog && doing == "open") {
+            control<QPushButton>(*dialog, "openVisitButton")->click();
+            QVERIFY(dialog->isVisible()); // nothing was opened
+            dialog->reject();
+        }
+        seen = messages(watcher);
+    }
+    const qint64 tookMs = waited.elapsed();
+    const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    rootless.reset();
+    QVERIFY2(seen.size() == 1 && seen.first().contains(told), qPrintable(seen.join("\n")));
+    QVERIFY2(tookMs < 10000, qPrintable(QString::number(tookMs)));
+    QCOMPARE(snapshot(*form), shownBefore);
+    if (local)
+        QVERIFY(fileBytes(reg.filePath()) == fileBefore);
+    control<QComboBox>(*form, "wtCombo")->setCurrentIndex(99);
+    NUTROVO_VERIFY_WINDOW_MATCHES_CORE(*form);
+
+    if (fault == "garbage bytes" || fault == "a truncated file" || fault == "a newer layout" ||
+        fault == "a row out of its list")
+        return; // nothing to mend: the register is left as it is
+    if (fault == "a read-only folder")
+        QFile::setPermissions(reg.folder(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    else if (fault.startsWith("held by"))
+        reg.sql("ROLLBACK");
+    else if (fault == "a role that may only read")
+        reg::saveConnectionSetting(serverConnection("nutrovo_app"));
+    else if (fault == "the server stopped")
+        serverFixture({"start-server"});
+    if (fault == "a role that may only read") { // the register is chosen when first used
+        form = testWindow();
+        consult(*form, "Ada Fault", consultations[1]);
+    }
+    QCOMPARE(savedAge(), consultations[0].rows[1]); // nothing of the failed save
+    const MessageWatcher watcher;
+    command(*form, "saveVisitAction")->trigger();
+    QVERIFY2(watcher.seen().isEmpty(), qPrintable(messages(watcher).join("\n")));
+    QCOMPARE(visitCount(), 1); // the day's visit, replaced
+    QCOMPARE(savedAge(), consultations[1].rows[1]);
 }
 
 QTEST_MAIN(TestRegisterWindow)

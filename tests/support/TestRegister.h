@@ -5,6 +5,7 @@
 #pragma once
 
 #include "register/RegisterLocation.h"
+#include "register/RegisterStore.h"
 
 #include <QProcess>
 #include <QSqlDatabase>
@@ -54,8 +55,10 @@ public:
     {
         qputenv("XDG_DATA_HOME", QFile::encodeName(home_.filePath("data")));
         reg::saveConnectionSetting(engine == Engine::Server ? serverConnection(role) : QString());
-        if (engine == Engine::Server)
+        if (engine == Engine::Server) {
+            setUpServer();
             clearServer();
+        }
     }
     ~TestRegister() { closeOwnConnection(); }
     TestRegister(const TestRegister &) = delete;
@@ -69,10 +72,16 @@ public:
     QSqlQuery sql(const QString &statement, const QVariantList &values = {})
     {
         QSqlQuery query(own());
-        query.prepare(statement);
-        for (qsizetype i = 0; i < values.size(); ++i)
-            query.bindValue(int(i), values.at(i));
-        if (!query.exec())
+        bool ran = false;
+        if (values.isEmpty()) { // BEGIN and its like can't be prepared
+            ran = query.exec(statement);
+        } else {
+            query.prepare(statement);
+            for (qsizetype i = 0; i < values.size(); ++i)
+                query.bindValue(int(i), values.at(i));
+            ran = query.exec();
+        }
+        if (!ran)
             qWarning("%s: %s", qPrintable(statement), qPrintable(query.lastError().text()));
         return query;
     }
@@ -107,6 +116,15 @@ private:
         if (!db.open())
             qWarning("the test's own connection: %s", qPrintable(db.lastError().text()));
         return db;
+    }
+
+    // The tables made once, by their owner, as a clinic's set-up does; the
+    // program then works as a role that may only read and write rows.
+    static void setUpServer()
+    {
+        reg::RegisterStore owner(reg::RegisterLocation::server(serverConnection("nutrovo_owner")));
+        if (const reg::Result<bool> made = owner.open(reg::RegisterStore::Purpose::Write); !made.ok())
+            qWarning("the server's tables: %s", qPrintable(made.failure().message));
     }
 
     // Each test starts from an empty register on the shared server.
