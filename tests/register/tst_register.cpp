@@ -119,6 +119,12 @@ private slots:
     void visitsComeBackAsSaved();
     void badRegisterIsToldOnce_data();
     void badRegisterIsToldOnce();
+    void firstSaveMakesAPrivateRegister();
+    void deletedVisitsLeaveNoTrace_data();
+    void deletedVisitsLeaveNoTrace();
+    void visitOfOtherFiguresIsToldOnOpening_data();
+    void visitOfOtherFiguresIsToldOnOpening();
+    void dialogWorksWithoutMouse();
 
 private:
     QTemporaryDir settings_;
@@ -352,6 +358,150 @@ void TestRegisterWindow::badRegisterIsToldOnce()
     QVERIFY2(watcher.seen().isEmpty(), qPrintable(messages(watcher).join("\n")));
     QCOMPARE(visitCount(), 1); // the day's visit, replaced
     QCOMPARE(savedAge(), consultations[1].rows[1]);
+}
+
+// Nothing is made before the first save that has a name; then only the
+// user may enter the folder or read the file, whatever the umask.
+void TestRegisterWindow::firstSaveMakesAPrivateRegister()
+{
+    TestRegister reg(Engine::SQLite);
+    auto form = testWindow();
+    form->show();
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    control(*form, "ageCombo")->setFocus();
+    const mode_t umaskBefore = umask(0);
+    {
+        const MessageWatcher watcher;
+        command(*form, "saveVisitAction")->trigger();
+        QCOMPARE(watcher.seen().size(), 1);
+        QVERIFY(watcher.seen().first().text.contains("client's name"));
+    }
+    QTRY_COMPARE(form->focusWidget(), control(*form, "Text2"));
+    QVERIFY(!QFileInfo::exists(reg.folder()));
+
+    control<QLineEdit>(*form, "Text2")->setText("Grace Hopper");
+    command(*form, "saveVisitAction")->trigger();
+    umask(umaskBefore);
+    const auto mode = [](const QString &path) {
+        struct stat status {};
+        return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0xffffu;
+    };
+    QCOMPARE(mode(reg.folder()), 0700u);
+    QCOMPARE(mode(reg.filePath()), 0600u);
+    QCOMPARE(mode(reg.filePath() + "-wal"), 0600u);
+    QCOMPARE(reg.value("SELECT name FROM clients").toString(), QStringLiteral("Grace Hopper"));
+}
+
+void TestRegisterWindow::deletedVisitsLeaveNoTrace_data()
+{
+    QTest::addColumn<Engine>("engine");
+    for (Engine engine : engines())
+        QTest::newRow(qPrintable(engineName(engine))) << engine;
+}
+
+// Each deletion asked first; the last visit takes the client with it, and on
+// the local file not a byte of the name stays behind.
+void TestRegisterWindow::deletedVisitsLeaveNoTrace()
+{
+    QFETCH(Engine, engine);
+    TestRegister reg(engine);
+    auto form = testWindow();
+    const QString secret = QStringLiteral("Quirinus Zanzibar-Xylo");
+    for (int visit = 0; visit < 2; ++visit) {
+        consult(*form, secret, consultations.at(std::size_t(visit)));
+        command(*form, "saveVisitAction")->trigger();
+        reg.sql("UPDATE visits SET visit_day = ? WHERE visit_day = ?", {isoDay(10 - visit), isoDay(0)});
+    }
+    reg.closeOwnConnection();
+    QPointer<QDialog> dialog = openRegister(*form);
+    for (int left = 2; left > 0; --left) {
+        QCOMPARE(rows(*dialog, "visitList").rowCount(), left);
+        const MessageWatcher watcher(10, QMessageBox::Yes);
+        control<QPushButton>(*dialog, "deleteVisitButton")->click();
+        QCOMPARE(watcher.seen().size(), 1); // the question
+    }
+    QCOMPARE(rows(*dialog, "clientList").rowCount(), 0);
+    dialog->reject();
+    QCOMPARE(reg.value("SELECT count(*) FROM clients").toInt(), 0);
+    reg.closeOwnConnection();
+    form.reset(); // the register's last connection closes
+    if (engine == Engine::SQLite)
+        for (const QString &file : {reg.filePath(), reg.filePath() + "-wal"})
+            for (const QString &trace : {secret, reg::RegisterStore::clientKey(secret)})
+                QVERIFY2(!fileBytes(file).contains(trace.toUtf8()), qPrintable(file));
+}
+
+void TestRegisterWindow::visitOfOtherFiguresIsToldOnOpening_data() { deletedVisitsLeaveNoTrace_data(); }
+
+// A visit whose figures today's program works out otherwise: one message
+// names the fields and the version, and the window shows today's figures.
+void TestRegisterWindow::visitOfOtherFiguresIsToldOnOpening()
+{
+    QFETCH(Engine, engine);
+    TestRegister reg(engine);
+    auto form = testWindow();
+    consult(*form, "Ada Older", consultations[0]);
+    command(*form, "saveVisitAction")->trigger();
+    const auto saved = snapshot(*form);
+    reg.sql("UPDATE visits SET bmi = '99.9', caltot = '1', program_version = '0.9'");
+    reg.closeOwnConnection();
+    control<QPushButton>(*form, "ResetCmd")->click();
+    QPointer<QDialog> dialog = openRegister(*form);
+    const MessageWatcher watcher;
+    control<QPushButton>(*dialog, "openVisitButton")->click();
+    QCOMPARE(watcher.seen().size(), 1);
+    const QString told = watcher.seen().first().text;
+    QVERIFY2(told.contains("0.9") && told.contains("Body mass index") &&
+                 told.contains("Meal pattern total, kilocalories per day") && !told.contains("Protein"),
+             qPrintable(told));
+    QCOMPARE(snapshot(*form), saved);
+}
+
+// Keys only: the dialog from its shortcut, the search typed, Tab to the
+// visits, the older one picked and opened with Enter; Escape closes. Every
+// control has a name a screen reader can say.
+void TestRegisterWindow::dialogWorksWithoutMouse()
+{
+    TestRegister reg(Engine::SQLite);
+    auto form = testWindow();
+    QList<QMap<QString, QString>> shown;
+    for (int visit = 0; visit < 2; ++visit) {
+        consult(*form, "Ada Keys", consultations.at(std::size_t(visit)));
+        command(*form, "saveVisitAction")->trigger();
+        shown.append(snapshot(*form));
+        reg.sql("UPDATE visits SET visit_day = ? WHERE visit_day = ?", {isoDay(1 - visit), isoDay(0)});
+    }
+    reg.closeOwnConnection();
+    form->show();
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    QTest::keySequence(form.get(), QKeySequence("Ctrl+O"));
+    QPointer<QDialog> dialog = form->findChild<QDialog *>("registerDialog");
+    QVERIFY(dialog);
+    QTRY_VERIFY(dialog->isActiveWindow());
+    for (QWidget *widget : dialog->findChildren<QWidget *>())
+        if ((widget->focusPolicy() & Qt::TabFocus) && !widget->focusProxy() && widget->isVisible())
+            QVERIFY2(!widget->accessibleName().isEmpty(), widget->metaObject()->className());
+    QTRY_COMPARE(QApplication::focusWidget(), control(*dialog, "clientSearch"));
+    QTest::keyClicks(QApplication::focusWidget(), "ada k");
+    for (const char *next : {"clientList", "visitList"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), control(*dialog, next));
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_VERIFY(!dialog || !dialog->isVisible());
+    QCOMPARE(snapshot(*form), shown.first());
+
+    form->activateWindow(); // without a window manager, nothing gives it back
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    QTest::keySequence(form.get(), QKeySequence("Ctrl+O"));
+    dialog = form->findChild<QDialog *>("registerDialog");
+    QVERIFY(dialog);
+    QTRY_VERIFY(dialog->isActiveWindow());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(!dialog || !dialog->isVisible());
 }
 
 QTEST_MAIN(TestRegisterWindow)
