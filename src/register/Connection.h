@@ -70,7 +70,7 @@ public:
     // A statement's failure; the transaction under way, if any, is rolled
     // back at once, while its statements still exist.
     Failure failureOf(const QSqlError &error) const;
-    Failure failure(Trouble trouble, const QString &words) const;
+    Failure failure(Trouble trouble, const QString &what) const;
 
 private:
     friend class Transaction;

@@ -44,8 +44,8 @@ public:
     Result(Failure failure) : failure_(std::move(failure)) {} // NOLINT(google-explicit-constructor)
 
     bool ok() const { return value_.has_value(); }
-    const T &value() const { return *value_; }
-    T &value() { return *value_; }
+    const T &value() const { return value_.value(); }
+    T &value() { return value_.value(); }
     const Failure &failure() const { return failure_; }
 
 private:

@@ -212,6 +212,7 @@ void RegisterDialog::showVisitsOfPickedClient()
             rows = std::move(read.value());
     }
     visits_.setVisits(rows);
+    visitList_->resizeColumnsToContents(); // a client's visits are few
     chart_->showVisits(rows);
     pickRow(*visitList_, rows.isEmpty() ? -1 : 0);
     enableButtons();

@@ -6,10 +6,22 @@ namespace nutrovo::registerui {
 
 namespace {
 
-// Visit list columns: the date, the figures in VisitFigure's order, who saved it.
-constexpr std::array<const char *, reg::visitFigureCount> figureHeadings = {
-    "Weight (kg)",      "BMI",       "Harris-Benedict (kcal)", "Owen (kcal)",
-    "Mifflin-St Jeor (kcal)", "WHO (kcal)", "Another formula (kcal)"};
+// Visit list columns: the date, the figures in VisitFigure's order, who
+// saved it. Short headings, so that a row fits beside the client list; the
+// whole name is in the tip and what a screen reader says.
+struct Heading {
+    const char *shown;
+    const char *whole;
+};
+constexpr std::array<Heading, reg::visitFigureCount> figureHeadings = {{
+    {"Weight kg", "Weight in kilograms"},
+    {"BMI", "Body mass index"},
+    {"HB kcal", "Harris-Benedict maintenance, kilocalories per day"},
+    {"Owen kcal", "Owen maintenance, kilocalories per day"},
+    {"Mifflin kcal", "Mifflin-St Jeor maintenance, kilocalories per day"},
+    {"WHO kcal", "WHO maintenance, kilocalories per day"},
+    {"Other kcal", "Another formula maintenance, kilocalories per day"},
+}};
 constexpr int dateColumn = 0;
 constexpr int firstFigureColumn = 1;
 constexpr int savedByColumn = firstFigureColumn + static_cast<int>(reg::visitFigureCount);
@@ -100,13 +112,15 @@ QVariant VisitListModel::data(const QModelIndex &index, int role) const
 
 QVariant VisitListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || !showsText(role))
+    const bool whole = role == Qt::ToolTipRole || role == Qt::AccessibleTextRole;
+    if (orientation != Qt::Horizontal || !(role == Qt::DisplayRole || whole))
         return QAbstractTableModel::headerData(section, orientation, role);
     if (section == dateColumn)
         return QStringLiteral("Date");
     if (section == savedByColumn)
         return QStringLiteral("Saved by");
-    return QLatin1String(figureHeadings.at(static_cast<std::size_t>(section - firstFigureColumn)));
+    const Heading &heading = figureHeadings.at(static_cast<std::size_t>(section - firstFigureColumn));
+    return QLatin1String(whole ? heading.whole : heading.shown);
 }
 
 } // namespace nutrovo::registerui

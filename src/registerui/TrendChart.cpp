@@ -1,7 +1,7 @@
 #include "registerui/TrendChart.h"
 
 #include <QChart>
-#include <QDateTimeAxis>
+#include <QCategoryAxis>
 #include <QLineSeries>
 #include <QValueAxis>
 
@@ -12,7 +12,9 @@ namespace nutrovo::registerui {
 
 namespace {
 
-constexpr qint64 dayMs = 24 * 60 * 60 * 1000;
+// Dates are laid out by day number; labels closer than this share of the
+// span would overlap.
+constexpr double labelSpacing = 1.0 / 5;
 
 struct Span {
     double low = std::numeric_limits<double>::max();
@@ -49,7 +51,7 @@ QLineSeries *pointedLine(const QString &name)
 
 TrendChart::TrendChart(QWidget *parent)
     : QChartView(parent), weight_(pointedLine(QStringLiteral("Weight (kg)"))),
-      bmi_(pointedLine(QStringLiteral("BMI"))), dates_(new QDateTimeAxis), weightScale_(new QValueAxis),
+      bmi_(pointedLine(QStringLiteral("BMI"))), dates_(new QCategoryAxis), weightScale_(new QValueAxis),
       bmiScale_(new QValueAxis)
 {
     setObjectName(QStringLiteral("trendChart"));
@@ -61,12 +63,13 @@ TrendChart::TrendChart(QWidget *parent)
     chart->setMargins(QMargins(4, 4, 4, 4));
     chart->addSeries(weight_);
     chart->addSeries(bmi_);
-    dates_->setFormat(QStringLiteral("yyyy-MM-dd"));
+    dates_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     dates_->setTitleText(QStringLiteral("Visit"));
     weightScale_->setTitleText(QStringLiteral("Weight (kg)"));
     weightScale_->setLabelFormat(QStringLiteral("%.0f"));
     bmiScale_->setTitleText(QStringLiteral("BMI"));
     bmiScale_->setLabelFormat(QStringLiteral("%.1f"));
+    bmiScale_->setGridLineVisible(false); // the weight's grid serves both
     chart->addAxis(dates_, Qt::AlignBottom);
     chart->addAxis(weightScale_, Qt::AlignLeft);
     chart->addAxis(bmiScale_, Qt::AlignRight);
@@ -82,46 +85,64 @@ void TrendChart::showVisits(const QList<reg::VisitRow> &visits)
 {
     QList<QPointF> weights;
     QList<QPointF> bmis;
-    Span days;
+    QList<QDate> days;
     Span kilograms;
     Span indexes;
     QStringList described;
     for (const reg::VisitRow &visit : visits) {
         const QDate day = QDate::fromString(visit.day, Qt::ISODate);
-        bool weightOk = false;
-        bool bmiOk = false;
-        const double weight = visit.figures.at(std::size_t(reg::VisitFigure::Weight)).toDouble(&weightOk);
-        const double bmi = visit.figures.at(std::size_t(reg::VisitFigure::Bmi)).toDouble(&bmiOk);
         if (!day.isValid())
             continue;
-        const auto at = static_cast<double>(day.startOfDay().toMSecsSinceEpoch());
-        days.take(at);
-        if (weightOk) {
+        days.append(day);
+        const auto at = static_cast<double>(day.toJulianDay());
+        bool ok = false;
+        if (const double weight = visit.figures.at(std::size_t(reg::VisitFigure::Weight)).toDouble(&ok); ok) {
             weights.append({at, weight});
             kilograms.take(weight);
         }
-        if (bmiOk) {
+        if (const double bmi = visit.figures.at(std::size_t(reg::VisitFigure::Bmi)).toDouble(&ok); ok) {
             bmis.append({at, bmi});
             indexes.take(bmi);
         }
-        described.append(QStringLiteral("%1: %2 kg, BMI %3")
-                             .arg(visit.day, visit.figures.at(0), visit.figures.at(1)));
+        described.prepend(QStringLiteral("%1: %2 kg, BMI %3")
+                              .arg(visit.day, visit.figures.at(std::size_t(reg::VisitFigure::Weight)),
+                                   visit.figures.at(std::size_t(reg::VisitFigure::Bmi))));
     }
     const auto byDay = [](QPointF a, QPointF b) { return a.x() < b.x(); };
     std::sort(weights.begin(), weights.end(), byDay);
     std::sort(bmis.begin(), bmis.end(), byDay);
+    std::sort(days.begin(), days.end());
     weight_->replace(weights);
     bmi_->replace(bmis);
-    // One day, or none: a week either side, so that a point sits mid-chart.
-    const qint64 first = days.low <= days.high ? static_cast<qint64>(days.low) : QDateTime::currentMSecsSinceEpoch();
-    const qint64 last = days.low <= days.high ? static_cast<qint64>(days.high) : first;
-    const qint64 margin = std::max<qint64>((last - first) / 20, last == first ? 7 * dayMs : dayMs);
-    dates_->setRange(QDateTime::fromMSecsSinceEpoch(first - margin), QDateTime::fromMSecsSinceEpoch(last + margin));
-    dates_->setTickCount(std::clamp(static_cast<int>(visits.size()) + 1, 2, 6));
+    labelDays(days);
     fit(*weightScale_, kilograms, 10);
     fit(*bmiScale_, indexes, 2);
-    std::reverse(described.begin(), described.end());
     setAccessibleDescription(described.join(QStringLiteral("; ")));
+}
+
+// The first and the last visit's dates always, those between where they fit;
+// a week either side of a single visit, so that its point sits mid-chart.
+void TrendChart::labelDays(const QList<QDate> &days)
+{
+    for (const QString &label : dates_->categoriesLabels())
+        dates_->remove(label);
+    const QDate today = QDate::currentDate();
+    const double first = static_cast<double>((days.isEmpty() ? today : days.first()).toJulianDay());
+    const double last = static_cast<double>((days.isEmpty() ? today : days.last()).toJulianDay());
+    const double margin = last > first ? std::max((last - first) / 20, 1.0) : 7.0;
+    dates_->setMin(first - margin);
+    dates_->setStartValue(first - margin);
+    dates_->setMax(last + margin);
+    const double gap = (last - first) * labelSpacing;
+    double labelled = -1;
+    for (const QDate &day : days) {
+        const auto at = static_cast<double>(day.toJulianDay());
+        const bool fits = labelled < 0 || (at - labelled >= gap && last - at >= gap);
+        if (at > labelled && (fits || at == last)) {
+            dates_->append(day.toString(Qt::ISODate), at);
+            labelled = at;
+        }
+    }
 }
 
 } // namespace nutrovo::registerui

@@ -1,5 +1,6 @@
-// Weight and body mass index over a client's visits, dated along the
-// bottom: weight on the left scale, BMI on the right. One visit is a point.
+// Weight and body mass index over a client's visits, each visit's date on
+// the axis below (as many as fit): weight on the left scale, BMI on the
+// right. One visit is a point.
 #pragma once
 
 #include "register/RegisterStore.h"
@@ -7,7 +8,7 @@
 #include <QChartView>
 #include <QList>
 
-class QDateTimeAxis;
+class QCategoryAxis;
 class QLineSeries;
 class QValueAxis;
 
@@ -21,9 +22,11 @@ public:
     void showVisits(const QList<reg::VisitRow> &visits);
 
 private:
+    void labelDays(const QList<QDate> &days);
+
     QLineSeries *weight_;
     QLineSeries *bmi_;
-    QDateTimeAxis *dates_;
+    QCategoryAxis *dates_;
     QValueAxis *weightScale_;
     QValueAxis *bmiScale_;
 };

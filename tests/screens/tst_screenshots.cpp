@@ -1,8 +1,14 @@
 // The window as a user sees it on a real X server: PNGs of the start-up
-// window and of every formula panel held open, checked pixel by pixel where a
-// fault would show (colours of the rows, a panel over the grid, sharp art).
+// window, of every formula panel held open, and of the register's dialog with
+// a client of five visits, checked pixel by pixel where a fault would show
+// (colours of the rows, a panel over the grid, sharp art, the chart's lines).
+#include "TestRegister.h"
 #include "WindowProbe.h"
 
+#include <QAbstractItemView>
+#include <QAction>
+#include <QChartView>
+#include <QDialog>
 #include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
@@ -20,6 +26,7 @@ private slots:
     void startUpWindow();
     void panelsHeldOpen_data();
     void panelsHeldOpen();
+    void registerDialogWithFiveVisits();
 
 private:
     QImage grab() const;
@@ -115,6 +122,55 @@ void TestScreenshots::panelsHeldOpen()
     QTest::mouseRelease(help, Qt::LeftButton, {}, QPoint(10, 10));
     QTRY_VERIFY(!box->isVisible());
     QCOMPARE(pixelAt(grab(), covered, underPanel), QColor(252, 88, 113));
+}
+
+// Five visits a month apart, the weight going down: the visit list and a
+// chart whose weight line falls from left to right, drawn at the screen's
+// own resolution.
+void TestScreenshots::registerDialogWithFiveVisits()
+{
+    QTemporaryDir settings;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings.path()));
+    TestRegister reg(Engine::SQLite);
+    control<QLineEdit>(*form_, "Text2")->setText("Ada Lovelace");
+    for (int visit = 0; visit < 5; ++visit) {
+        control<QComboBox>(*form_, "wtCombo")->setCurrentIndex(110 - 8 * visit);
+        control<QAbstractButton>(*form_, QStringLiteral("Option1(%1)").arg(visit + 2))->click();
+        form_->findChild<QAction *>("saveVisitAction")->trigger();
+        const QString day = QDate::currentDate().addMonths(visit - 4).toString(Qt::ISODate);
+        reg.sql("UPDATE visits SET visit_day = ? WHERE visit_day = ?", {day, QDate::currentDate().toString(Qt::ISODate)});
+    }
+    reg.closeOwnConnection();
+    form_->findChild<QAction *>("openRegisterAction")->trigger();
+    auto *dialog = form_->findChild<QDialog *>("registerDialog");
+    QVERIFY(dialog);
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    QCOMPARE(control<QAbstractItemView>(*dialog, "visitList")->model()->rowCount(), 5);
+    QTest::qWait(200);
+    const QImage image = dialog->screen()->grabWindow(dialog->winId()).toImage();
+    QVERIFY(image.save(pathFor("register-dialog")));
+    // At the screen's resolution, not enlarged: as many pixels as the scale gives.
+    QCOMPARE(image.size(), dialog->size() * scale_);
+    // The weight line, in the chart's first colour, higher on the left.
+    auto *chart = control<QChartView>(*dialog, "trendChart");
+    const QRect plot = chart->chart()->plotArea().toRect().translated(chart->mapTo(dialog, QPoint(0, 0)));
+    const QRect area(plot.topLeft() * scale_, plot.size() * scale_);
+    const QColor weight(32, 159, 223); // the first colour of the charts' light theme
+    int leftmost = -1;
+    int leftY = 0;
+    int rightY = 0;
+    for (int x = area.left(); x < area.right(); ++x)
+        for (int y = area.top(); y < area.bottom(); ++y)
+            if (image.pixelColor(x, y) == weight) {
+                if (leftmost < 0) {
+                    leftmost = x;
+                    leftY = y;
+                }
+                rightY = y;
+            }
+    QVERIFY2(leftmost >= 0, "no weight line in the chart");
+    QVERIFY2(leftY < rightY, "the weight line does not fall");
+    dialog->reject();
 }
 
 QTEST_MAIN(TestScreenshots)
