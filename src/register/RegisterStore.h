@@ -44,8 +44,9 @@ public:
     Result(Failure failure) : failure_(std::move(failure)) {} // NOLINT(google-explicit-constructor)
 
     bool ok() const { return value_.has_value(); }
-    const T &value() const { return value_.value(); }
-    T &value() { return value_.value(); }
+    // Asked for only once ok() said there is one.
+    const T &value() const { return *value_; } // NOLINT(bugprone-unchecked-optional-access)
+    T &value() { return *value_; }             // NOLINT(bugprone-unchecked-optional-access)
     const Failure &failure() const { return failure_; }
 
 private:
@@ -142,7 +143,7 @@ public:
 
     // Adds visits in one transaction; a client's visit of a day already
     // there is kept.
-    Result<CopyReport> addVisits(const QList<DatedVisit> &visits);
+    Result<CopyReport> addVisits(const QList<DatedVisit> &dated);
     // Every client and visit of another register, in one transaction.
     Result<CopyReport> copyFrom(RegisterStore &source);
 

@@ -11,9 +11,9 @@ checker=${2:?usage: atspi-session.sh PROGRAM CHECKER}
 # else PATH offers.
 python=/usr/bin/python3
 
-for need in "$python" dbus-run-session; do
+for need in "$python" dbus-run-session xdotool; do
     command -v "$need" >/dev/null || {
-        echo "atspi: $need is missing (apt-get install -y --no-install-recommends python3 python3-pyatspi dbus at-spi2-core)" >&2
+        echo "atspi: $need is missing (apt-get install -y --no-install-recommends python3 python3-pyatspi dbus at-spi2-core xdotool)" >&2
         exit 1
     }
 done
@@ -24,12 +24,17 @@ done
 [ -n "${DISPLAY:-}" ] || { echo "atspi: no DISPLAY; run under with-xvfb.sh" >&2; exit 1; }
 [ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ] || { echo "atspi: no session bus; run under dbus-run-session" >&2; exit 1; }
 
+# The register and settings the checker saves visits into, its own.
+home=$(mktemp -d)
+export XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config"
+
 # The offscreen platform never joins the accessibility bus; a real X server does.
 QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$program" &
 app=$!
 stop_program() {
     kill "$app" 2>/dev/null || true
     wait "$app" 2>/dev/null || true
+    rm -rf "$home"
 }
 trap stop_program EXIT
 

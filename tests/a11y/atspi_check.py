@@ -2,7 +2,9 @@
 bus, as a screen reader does: every control is found by the name it is
 announced with, values are read through the Text interface, rows are picked
 through the list's Table interface or a row's Toggle action, and option
-option buttons are picked through their Toggle and Press actions.
+option buttons are picked through their Toggle and Press actions. Then two
+visits are saved with the keyboard's shortcut, and the register's visit list
+is read cell by cell through its Table interface.
 
 Usage: atspi_check.py PID   (the process id of the running program)
 
@@ -10,7 +12,11 @@ Expected figures are worked out here from the formulas, not copied from the
 program, so a wrong figure on the bus is a failure.
 """
 
+import datetime
 import math
+import os
+import sqlite3
+import subprocess
 import sys
 import time
 
@@ -158,6 +164,71 @@ def press(node, action_name):
     actions.doAction(names.index(action_name))
 
 
+def keys(*combination):
+    """Key presses as the keyboard makes them, into the focused window."""
+    subprocess.run(["xdotool", "key", "--clearmodifiers", *combination], check=True)
+
+
+def focus_window():
+    ids = subprocess.run(["xdotool", "search", "--name", f"^{WINDOW_TITLE}$"], check=True,
+                         capture_output=True, text=True).stdout.split()
+    subprocess.run(["xdotool", "windowfocus", "--sync", ids[0]], check=True)
+
+
+def register_path():
+    return os.path.join(os.environ["XDG_DATA_HOME"], "nutrovo", "register.sqlite")
+
+
+def visits_saved():
+    if not os.path.exists(register_path()):
+        return 0
+    try:
+        with sqlite3.connect(register_path()) as register:
+            return register.execute("SELECT count(*) FROM visits").fetchone()[0]
+    except sqlite3.OperationalError:
+        return 0  # made, but its tables not yet
+
+
+def save_visit(expected_count):
+    focus_window()
+    keys("ctrl+s")
+    wait_for(f"{expected_count} visit(s) in the register", lambda: visits_saved() == expected_count)
+
+
+def read_visit_list(app):
+    dialog = wait_for('the dialog "Clients and Visits"',
+                      lambda: next((c for c in descendants(app) if c.name == "Clients and Visits"), None))
+    visits = Window(dialog).named("Visits", "table").queryTable()
+    cells = [[visits.getAccessibleAt(row, column).name for column in range(3)] for row in range(visits.nRows)]
+    headings = [visits.getColumnDescription(column) for column in range(3)]
+    return headings, cells
+
+
+def check_register(app, window):
+    """Two visits of one client, a month apart: the list reads newest first."""
+    name = window.named("Client name", "text")
+    name.queryEditableText().setTextContents("Ada Lovelace")
+    pick_by_selection(window, "Current Weight", "150lb - 68kg")
+    save_visit(1)
+    month_ago = (datetime.date.today() - datetime.timedelta(days=30)).isoformat()
+    with sqlite3.connect(register_path()) as register:
+        register.execute("UPDATE visits SET visit_day = ?", (month_ago,))
+    pick_by_selection(window, "Current Weight", "140lb - 64kg")
+    save_visit(2)
+    print("ok   two visits saved with Ctrl+S")
+    keys("ctrl+o")
+    headings, cells = read_visit_list(app)
+    today = datetime.date.today().isoformat()
+    expected = [[today, "64", window.text("Body mass index")], [month_ago, "68", None]]
+    if headings != ["Date", "Weight kg", "BMI"]:
+        raise CheckFailed(f"the visit list's columns are announced as {headings}")
+    if len(cells) != 2 or any(cell != want for row, wanted in zip(cells, expected)
+                              for cell, want in zip(row, wanted) if want is not None):
+        raise CheckFailed(f"the visit list reads {cells}, expected {expected}")
+    print(f"ok   the visit list reads {cells}")
+    keys("Escape")
+
+
 def check(pid):
     app = wait_for("the program on the accessibility bus", lambda: application_of(pid))
     frame = wait_for(f'the window "{WINDOW_TITLE}"', lambda: window_of(app))
@@ -211,6 +282,8 @@ def check(pid):
     press(window.named("Female", "radio button"), "Press")
     expect_text(window, "Sex used", "Female")
     expect_checked(window.named("Male", "radio button"), False)
+
+    check_register(app, window)
 
 
 def main():
