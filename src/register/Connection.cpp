@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 
 namespace nutrovo::reg {
 
@@ -116,6 +117,31 @@ std::optional<QString> createPrivateFile(const QString &path)
     return std::nullopt;
 }
 
+// SQLite's own check of every page, on a read-only connection of its own:
+// nothing when it passes.
+std::optional<std::pair<Trouble, QString>> checkedFile(const QString &path)
+{
+    const QString name = connectionName();
+    std::optional<std::pair<Trouble, QString>> found;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1;QSQLITE_OPEN_READONLY").arg(busyWaitMs));
+        if (!db.open()) {
+            found.emplace(sqliteTrouble(db.lastError()), words(db.lastError()));
+        } else {
+            QSqlQuery check(db);
+            if (!check.exec(QStringLiteral("PRAGMA quick_check")) || !check.next())
+                found.emplace(sqliteTrouble(check.lastError()), words(check.lastError()));
+            else if (const QString verdict = check.value(0).toString(); verdict != QLatin1String("ok"))
+                found.emplace(Trouble::Damaged, verdict);
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return found;
+}
+
 } // namespace
 
 // --- Query ------------------------------------------------------------------
@@ -190,6 +216,8 @@ Result<std::unique_ptr<Connection>> Connection::open(const RegisterLocation &loc
     }
     if (auto failure = local ? connection->openSqlite(false) : connection->openServer(password))
         return *failure;
+    if (local)
+        connection->checkFileMeanwhile();
     Result<int> version = connection->layoutVersion();
     if (!version.ok())
         return version.failure();
@@ -229,12 +257,6 @@ std::optional<Failure> Connection::openSqlite(bool readOnly)
     if (!db.open())
         return failureOf(db.lastError());
     user_ = thisComputersUser();
-    // Read before anything is written: a damaged file stays as it was.
-    Query check = run(QStringLiteral("PRAGMA quick_check"));
-    if (!check.next())
-        return check.failure();
-    if (const QString verdict = check.value(0).toString(); verdict != QLatin1String("ok"))
-        return failure(Trouble::Damaged, verdict);
     if (const Query keys = run(QStringLiteral("PRAGMA foreign_keys = ON")); !keys.ran())
         return keys.failure();
     return std::nullopt;
@@ -269,6 +291,21 @@ std::optional<Failure> Connection::openServer(const QString &password)
     return std::nullopt;
 }
 
+void Connection::checkFileMeanwhile()
+{
+    fileCheck_ = std::async(std::launch::async, checkedFile, location_.filePath).share();
+}
+
+std::optional<Failure> Connection::damage(bool waitForCheck) const
+{
+    if (!fileCheck_.valid())
+        return std::nullopt; // a server: it keeps its own files whole
+    if (!waitForCheck && fileCheck_.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return std::nullopt;
+    const std::optional<std::pair<Trouble, QString>> &found = fileCheck_.get();
+    return found ? std::optional(failure(found->first, found->second)) : std::nullopt;
+}
+
 Result<int> Connection::layoutVersion() const
 {
     if (engine() == Engine::SQLite) {
@@ -293,7 +330,8 @@ std::optional<Failure> Connection::setUp(RegisterStore::Purpose purpose, int ver
         for (const char *setting : {"PRAGMA synchronous = FULL", "PRAGMA secure_delete = ON"})
             if (const Query set = run(QLatin1String(setting)); !set.ran())
                 return set.failure();
-        useWriteAheadLog();
+        if (auto failure = useWriteAheadLog(version < schemaVersion))
+            return failure;
     }
     if (version < schemaVersion) {
         if (auto failure = migrate()) {
@@ -328,13 +366,20 @@ std::optional<Failure> Connection::keepToReading(int version)
 }
 
 // Write-ahead logging with a full sync per commit: a save is on the disk when
-// it is reported, and readers never wait for it. A file that can't be written
-// keeps its mode, and is still read.
-void Connection::useWriteAheadLog() const
+// it is reported, and readers never wait for it. Changing the mode, or the
+// layout, writes: only once the file has passed its check. A file that can't
+// be written keeps its mode, and is still read.
+std::optional<Failure> Connection::useWriteAheadLog(bool layoutChanges) const
 {
     Query mode = run(QStringLiteral("PRAGMA journal_mode"));
-    if (mode.one() && mode.value(0).toString() != QLatin1String("wal"))
+    const bool logged = mode.one() && mode.value(0).toString() == QLatin1String("wal");
+    if (logged && !layoutChanges)
+        return std::nullopt;
+    if (auto damaged = damage(true))
+        return damaged;
+    if (!logged)
         run(QStringLiteral("PRAGMA journal_mode = WAL"));
+    return std::nullopt;
 }
 
 // Brings the tables up to this program's layout in one transaction. Another

@@ -11,6 +11,7 @@
 #include <QSqlRecord>
 #include <QVariantList>
 
+#include <future>
 #include <memory>
 #include <optional>
 
@@ -67,6 +68,11 @@ public:
     // Deleted pages leave the write-ahead log too.
     void forgetDeleted() const;
 
+    // The local file's check, run beside the first command of a session so
+    // that browsing need not wait for it: a write waits for its verdict, and
+    // once it has found damage every command is refused with it.
+    std::optional<Failure> damage(bool waitForCheck) const;
+
     // A statement's failure; the transaction under way, if any, is rolled
     // back at once, while its statements still exist.
     Failure failureOf(const QSqlError &error) const;
@@ -78,12 +84,13 @@ private:
     explicit Connection(RegisterLocation location);
 
     std::optional<Failure> openSqlite(bool readOnly);
+    void checkFileMeanwhile();
     std::optional<Failure> openServer(const QString &password);
     Result<int> layoutVersion() const;
     std::optional<Failure> checkFile() const;
     std::optional<Failure> setUp(RegisterStore::Purpose purpose, int version);
     std::optional<Failure> keepToReading(int version);
-    void useWriteAheadLog() const;
+    std::optional<Failure> useWriteAheadLog(bool layoutChanges) const;
     std::optional<Failure> migrate();
     std::optional<Failure> checkWriteRights();
     QSqlDatabase database() const;
@@ -93,6 +100,8 @@ private:
     QString user_;
     std::optional<QString> readOnlyReason_;
     Transaction *underWay_ = nullptr; // rolled back when a statement fails
+    // What the file's check found: nothing, or the trouble and its words.
+    std::shared_future<std::optional<std::pair<Trouble, QString>>> fileCheck_;
 };
 
 // BEGIN ... COMMIT, rolled back unless committed.

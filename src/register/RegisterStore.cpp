@@ -162,6 +162,10 @@ Result<T> RegisterStore::command(Purpose purpose, Run run)
         return opened.failure();
     if (!opened.value())
         return T{}; // nothing saved yet: nothing to find
+    if (auto damaged = connection_->damage(purpose == Purpose::Write)) {
+        connection_.reset();
+        return *damaged;
+    }
     if (purpose == Purpose::Write)
         if (const auto reason = connection_->readOnlyReason())
             return Failure{Trouble::ReadOnly, *reason};
