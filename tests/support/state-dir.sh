@@ -50,6 +50,7 @@ claim_state_dir() {
     if [ -e "$dir" ] || [ -L "$dir" ]; then
         if is_ours "$dir"; then
             owner_alive "$dir" && fail "$dir is in use by another run (owner $(cat "$marker"))"
+            echo "$fixture: taking over $dir, left by a run that was killed"
             stop_server_of "$dir"
             find "$dir" -mindepth 1 -delete
         else
