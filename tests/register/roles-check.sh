@@ -19,7 +19,7 @@ expect() {
     fi
 }
 
-trap '"${fixture[@]}" psql "$NUTROVO_PG_DIR" "DROP TABLE IF EXISTS $table" >/dev/null' EXIT
+trap '"${fixture[@]}" psql "$NUTROVO_PG_DIR" "SET client_min_messages = warning; DROP TABLE IF EXISTS $table" >/dev/null' EXIT
 unset PGPASSWORD
 tcp="host=localhost port=$(cat "$NUTROVO_PG_DIR/port") dbname=nutrovo"
 
