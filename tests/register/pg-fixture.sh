@@ -167,7 +167,11 @@ stop_server_of() {
         fi
         if server_pid_of "$state" >/dev/null; then
             kill -QUIT "$pid" 2>/dev/null || true
-            wait_for_exit "$pid" 100 || kill -KILL "$pid" 2>/dev/null || true
+            if ! wait_for_exit "$pid" 100; then
+                echo "pg-fixture: the server did not stop within 5 s; killing it" >&2
+                server_log_tail "$state"
+                kill -KILL "$pid" 2>/dev/null || true
+            fi
         fi
     fi
     leftover=$(server_processes_of "$state")
@@ -181,9 +185,9 @@ stop_server_of() {
     rm -f "$state/server.pid"
 }
 
-# What the server said, for a failure message.
+# What the server in STATE_DIR (by default this one) said, for a failure message.
 server_log_tail() {
-    tail -n 20 "$log" >&2 2>/dev/null || true
+    tail -n 20 "${1:-$dir}/server.log" >&2 2>/dev/null || true
 }
 
 # A port that nothing on the machine listens on or connects from.
