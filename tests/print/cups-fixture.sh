@@ -38,7 +38,8 @@ readonly queue=PDF
 readonly ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
 readonly backend=nutrovo-pdf
 readonly filter_user=lp
-readonly marker=$dir/.nutrovo-spooler
+# shellcheck disable=SC2034 # both read by state-dir.sh
+readonly marker=$dir/.nutrovo-spooler fixture=cups-fixture
 readonly pid_file=$dir/cupsd.pid
 readonly socket=$dir/cups.sock
 export CUPS_SERVER=$socket
@@ -50,6 +51,9 @@ fail() {
     exit 1
 }
 
+# shellcheck source=../support/state-dir.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/state-dir.sh"
+
 require_tools() {
     [ "$(id -u)" -eq 0 ] || fail "must run as root (it starts cupsd)"
     local tool
@@ -60,24 +64,6 @@ require_tools() {
     [ -r "$ppd" ] || fail "$ppd is missing; install printer-driver-cups-pdf"
     # sun_path holds 108 bytes with its terminator.
     [ ${#socket} -lt 100 ] || fail "the socket path $socket is too long; use a shorter STATE_DIR"
-}
-
-# The PID and start time of the process that owns the spooler (ctest, for
-# the suite): a folder whose owner is gone was left by a killed run.
-owner_stamp() {
-    local pid=$1 fields
-    fields=$(cat "/proc/$pid/stat" 2>/dev/null) || return 1
-    fields=${fields##*) }
-    # shellcheck disable=SC2086 # split into fields on purpose
-    set -- $fields
-    echo "$pid ${20}"
-}
-
-owner_alive() {
-    local recorded pid
-    recorded=$(cat "$1/.nutrovo-spooler" 2>/dev/null) || return 1
-    pid=${recorded%% *}
-    [ -n "$pid" ] && [ "$(owner_stamp "$pid" || true)" = "$recorded" ]
 }
 
 # Only ever a cupsd that this script started: a reused PID is left alone.
@@ -93,7 +79,7 @@ daemon_pid() {
     daemon_pid_of "$dir"
 }
 
-stop_daemon_of() {
+stop_server_of() {
     local state=$1 pid waited=0
     if pid=$(daemon_pid_of "$state"); then
         kill -TERM "$pid"
@@ -110,54 +96,7 @@ stop_daemon_of() {
 }
 
 stop_daemon() {
-    stop_daemon_of "$dir"
-}
-
-# A folder this fixture made: a real folder owned by root, with its marker.
-is_ours() {
-    [ -d "$1" ] && [ ! -L "$1" ] && [ "$(stat -c %u "$1")" -eq 0 ] && [ -f "$1/.nutrovo-spooler" ]
-}
-
-# Marked folders beside STATE_DIR whose owner is gone: stop their cupsd, remove them.
-sweep_left_behind() {
-    local family=${dir%-*} other
-    [ "$family" != "$dir" ] && [ "$(dirname "$family")" = "$(dirname "$dir")" ] || return 0
-    for other in "$family"-*; do
-        [ "$other" != "$dir" ] && is_ours "$other" && ! owner_alive "$other" || continue
-        echo "cups-fixture: removing $other, left by a run that was killed"
-        stop_daemon_of "$other"
-        rm -rf "$other"
-    done
-}
-
-# lp must reach everything below STATE_DIR, so every folder above it must be
-# open for others to pass through (a 0700 home is not).
-check_reachable() {
-    local up=$dir
-    while [ "$up" != / ] && [ -n "$up" ]; do
-        up=$(dirname "$up")
-        [ $((0$(stat -c %a "$up") & 1)) -eq 1 ] ||
-            fail "$up is closed to others (mode $(stat -c %a "$up")), so the spooler's filters, which run as $filter_user, cannot reach $dir; put STATE_DIR under /tmp"
-    done
-}
-
-prepare_state_dir() {
-    if [ -e "$dir" ] || [ -L "$dir" ]; then
-        if is_ours "$dir"; then
-            owner_alive "$dir" && fail "$dir is in use by another run (owner $(cat "$marker"))"
-            stop_daemon
-            find "$dir" -mindepth 1 -delete
-        else
-            [ -d "$dir" ] && [ ! -L "$dir" ] && [ "$(stat -c %u "$dir")" -eq 0 ] &&
-                [ -z "$(ls -A "$dir")" ] ||
-                fail "$dir exists and is not an empty folder of root's or one this fixture made"
-        fi
-    else
-        mkdir "$dir"
-    fi
-    chmod 0755 "$dir"
-    owner_stamp "$PPID" >"$marker"
-    check_reachable
+    stop_server_of "$dir"
 }
 
 write_server_config() {
@@ -276,7 +215,8 @@ case $action in
 start)
     require_tools
     sweep_left_behind
-    prepare_state_dir
+    claim_state_dir
+    check_reachable "$filter_user (the spooler's filters)"
     mkdir -p "$dir"/{etc,cache,state,spool,log,out}
     chown "$filter_user:$filter_user" "$dir/out"
     write_server_config

@@ -1,0 +1,392 @@
+#!/usr/bin/env bash
+# A private PostgreSQL server for the register's tests and the benchmark: a
+# cluster of its own (initdb) in STATE_DIR/data, run by an unprivileged user
+# (nobody when started by root, else the caller), reached on a socket in
+# STATE_DIR/socket and, for TLS, on a loopback port picked free at start. The
+# machine's own clusters, port 5432 and everything under /etc are left alone.
+#
+#   pg-fixture.sh start STATE_DIR           make the cluster, its roles and databases; start it
+#   pg-fixture.sh stop STATE_DIR            stop the server (by PID) and remove STATE_DIR
+#   pg-fixture.sh stop-server STATE_DIR     stop the server, keep the cluster
+#   pg-fixture.sh start-server STATE_DIR    start it again, back once it accepts connections
+#   pg-fixture.sh restart-server STATE_DIR
+#   pg-fixture.sh psql STATE_DIR [SQL]      SQL (else standard input) as the superuser on
+#                                           nutrovo; rows unaligned, stops at the first error
+#   pg-fixture.sh connection STATE_DIR [ROLE [DATABASE]]
+#                                           the connection string over the socket
+#                                           (default: nutrovo_app on nutrovo)
+#
+# Roles (the passwords are the tests', on a server that lives for one run):
+#   nutrovo_admin  superuser, no password: the socket only
+#   nutrovo_owner  owns the databases nutrovo and nutrovo_copy, and so their
+#                  schema public: it creates the program's tables on first set-up
+#   nutrovo_app    LOGIN and nothing else but what nutrovo_owner's default
+#                  privileges give it in public: SELECT, INSERT, UPDATE, DELETE
+#                  on tables, USAGE, SELECT on sequences
+#   nutrovo_pw     a member of nutrovo_app that always has to give its password
+#   nutrovo_reader LOGIN, and SELECT on nutrovo_owner's tables only
+# nutrovo_owner, nutrovo_app and nutrovo_pw have the password "nutrovo-test".
+# On the socket nutrovo_pw needs it (scram-sha-256) and the others are
+# trusted; TCP takes TLS connections only, each with a password.
+#
+# Also in STATE_DIR: port (the TCP port, which the socket's name,
+# .s.PGSQL.<port>, carries too), ca.crt (the throw-away CA that signed the
+# server's certificate for localhost), pg_service.conf (services nutrovo_app,
+# nutrovo_owner and nutrovo_pw on the socket and nutrovo_tls, nutrovo_app over
+# TLS, for PGSERVICEFILE) and server.log.
+#
+# STATE_DIR must be short (the socket path must fit a Unix socket address) and
+# reachable by the server's user. start makes it (or takes an empty one),
+# marks it as this fixture's own and sweeps marked folders of the same family
+# (STATE_DIR up to its last "-", then anything) that a killed run left behind.
+set -euo pipefail
+
+readonly usage="usage: $0 start|stop|stop-server|start-server|restart-server|psql|connection STATE_DIR"
+action=${1:?$usage}
+dir=${2:?$usage}
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+case $dir in /*) ;; *) dir=$PWD/$dir ;; esac
+dir=${dir%/}
+# The server's processes are told by their working folder, which the kernel
+# reports without symbolic links.
+dir=$(realpath -m "$(dirname "$dir")")/$(basename "$dir")
+# Every path below is absolute; the server's user may not be able to enter the caller's folder.
+cd /
+
+# shellcheck disable=SC2034 # both read by state-dir.sh
+readonly marker=$dir/.nutrovo-postgres fixture=pg-fixture
+readonly data=$dir/data
+readonly socket_dir=$dir/socket
+readonly pid_file=$dir/server.pid
+readonly port_file=$dir/port
+readonly log=$dir/server.log
+readonly superuser=nutrovo_admin
+readonly password=nutrovo-test
+# Below the kernel's range for outgoing connections, away from 5432.
+readonly first_port=20000 port_count=12000
+# What a caller's environment could add to the connections this script makes.
+while read -r name; do unset "$name"; done < <(compgen -e | grep '^PG' || true)
+
+fail() {
+    echo "pg-fixture: $*" >&2
+    exit 1
+}
+
+# shellcheck source=../support/state-dir.sh
+source "$here/../support/state-dir.sh"
+
+# The newest server that Debian's packages installed.
+bin=$(find /usr/lib/postgresql -mindepth 3 -maxdepth 3 -path '*/bin/initdb' 2>/dev/null |
+    sort -V | tail -n 1)
+bin=${bin%/initdb}
+
+# The server's own programs run as its user, with nothing from the caller's
+# environment. Root hands them to nobody, who cannot read the system cluster's
+# files either.
+if [ "$(id -u)" -eq 0 ]; then
+    server_user=nobody
+    as_server=(setpriv --reuid="$(id -u nobody)" --regid="$(id -g nobody)" --clear-groups)
+else
+    server_user=$(id -un)
+    as_server=()
+fi
+as_server+=(env -i PATH=/usr/bin:/bin LC_ALL=C.UTF-8)
+readonly server_user as_server
+
+require_tools() {
+    [ -n "$bin" ] && [ -x "$bin/postgres" ] && [ -x "$bin/psql" ] ||
+        fail "no PostgreSQL server and client under /usr/lib/postgresql; install the packages in scripts/test.d/register.packages"
+    command -v openssl >/dev/null || fail "openssl is missing; install the packages in scripts/test.d/register.packages"
+    # sun_path holds 108 bytes with its terminator; the name is .s.PGSQL.<port>.lock.
+    [ $((${#socket_dir} + 20)) -lt 108 ] || fail "the socket path under $socket_dir is too long; use a shorter STATE_DIR"
+}
+
+# Processes of the server in STATE_DIR: postgres with its data folder as working folder.
+server_processes_of() {
+    local data_dir=$1/data proc comm
+    for proc in /proc/[0-9]*; do
+        # read, not cat: one process less for each of the machine's processes
+        read -r comm 2>/dev/null <"$proc/comm" || continue
+        [ "$comm" = postgres ] && [ "$(readlink "$proc/cwd" 2>/dev/null)" = "$data_dir" ] &&
+            echo "${proc#/proc/}"
+    done
+    return 0
+}
+
+# Only ever a postgres that this script started: a reused PID is left alone.
+server_pid_of() {
+    local pid
+    [ -s "$1/server.pid" ] || return 1
+    pid=$(cat "$1/server.pid")
+    [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = postgres ] &&
+        [ "$(readlink "/proc/$pid/cwd" 2>/dev/null)" = "$1/data" ] || return 1
+    echo "$pid"
+}
+
+# Not ended, nor ended and waiting for its parent to collect it, which for a
+# server started by an earlier run is init, in its own time.
+process_running() {
+    local stat
+    read -r stat 2>/dev/null <"/proc/$1/stat" || return 1
+    stat=${stat##*) }
+    [ "${stat%% *}" != Z ]
+}
+
+# Waits up to STEPS × 50 ms for the process to end.
+wait_for_exit() {
+    local pid=$1 steps=$2
+    while process_running "$pid"; do
+        [ "$steps" -gt 0 ] || return 1
+        sleep 0.05
+        steps=$((steps - 1))
+    done
+}
+
+# A server killed outright leaves its interlock segment of shared memory;
+# remove it if it is still the one the server recorded and nothing uses it.
+remove_shared_memory_of() {
+    local key id
+    read -r key id < <(sed -n 7p "$1/data/postmaster.pid" 2>/dev/null) || return 0
+    [ -n "${id:-}" ] || return 0
+    ipcs -m | awk -v key="$(printf '0x%08x' "$key")" -v id="$id" \
+        '$1 == key && $2 == id && $6 == 0 { found = 1 } END { exit !found }' &&
+        ipcrm -m "$id" 2>/dev/null || true
+}
+
+# Stops the server in STATE_DIR by the PID it recorded. "fast" (the second
+# argument) ends the sessions and writes a checkpoint, so that the next start
+# needs no recovery; otherwise, for a cluster about to be removed, an
+# immediate shutdown spares syncing files only to delete them. A server that
+# does not stop in time is stopped at once, then killed.
+stop_server_of() {
+    local state=$1 mode=${2:-immediate} pid leftover
+    if pid=$(server_pid_of "$state"); then
+        if [ "$mode" = fast ]; then
+            kill -INT "$pid"
+            wait_for_exit "$pid" 200 ||
+                echo "pg-fixture: the server did not stop within 10 s; stopping it at once" >&2
+        fi
+        if server_pid_of "$state" >/dev/null; then
+            kill -QUIT "$pid" 2>/dev/null || true
+            if ! wait_for_exit "$pid" 100; then
+                echo "pg-fixture: the server did not stop within 5 s; killing it" >&2
+                server_log_tail "$state"
+                kill -KILL "$pid" 2>/dev/null || true
+            fi
+        fi
+    fi
+    leftover=$(server_processes_of "$state")
+    if [ -n "$leftover" ]; then
+        # shellcheck disable=SC2086 # one PID a line
+        kill -KILL $leftover 2>/dev/null || true
+        for pid in $leftover; do wait_for_exit "$pid" 100 || true; done
+    fi
+    remove_shared_memory_of "$state"
+    [ -z "$(server_processes_of "$state")" ] || fail "the server in $state did not stop"
+    rm -f "$state/server.pid"
+}
+
+# What the server in STATE_DIR (by default this one) said, for a failure message.
+server_log_tail() {
+    tail -n 20 "${1:-$dir}/server.log" >&2 2>/dev/null || true
+}
+
+# A port that nothing on the machine listens on or connects from.
+free_port() {
+    local port tries
+    for tries in $(seq 100); do
+        port=$((first_port + (RANDOM * 32768 + RANDOM) % port_count))
+        grep -qi "$(printf ':%04X ' "$port")" /proc/net/tcp /proc/net/tcp6 2>/dev/null || {
+            echo "$port"
+            return 0
+        }
+    done
+    fail "found no free port in $tries tries"
+}
+
+write_certificates() {
+    local work=$dir/ca-work
+    mkdir -m 0700 "$work"
+    openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 2 \
+        -subj "/CN=Nutrovo test CA" -keyout "$work/ca.key" -out "$dir/ca.crt" \
+        -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign \
+        2>"$work/log" || { cat "$work/log" >&2; fail "openssl could not make the CA"; }
+    openssl req -new -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes \
+        -subj "/CN=localhost" -keyout "$data/server.key" -out "$work/server.csr" 2>>"$work/log" &&
+        openssl x509 -req -in "$work/server.csr" -CA "$dir/ca.crt" -CAkey "$work/ca.key" \
+            -CAserial "$work/ca.srl" -CAcreateserial -days 2 -out "$data/server.crt" -extfile <(
+                echo "subjectAltName=DNS:localhost,IP:127.0.0.1"
+                echo "basicConstraints=critical,CA:FALSE"
+                echo "extendedKeyUsage=serverAuth"
+            ) 2>>"$work/log" || { cat "$work/log" >&2; fail "openssl could not make the server's certificate"; }
+    # The CA's key is not needed again: nothing else can be signed with it.
+    rm -rf "$work"
+    chmod 0644 "$dir/ca.crt"
+    chmod 0600 "$data/server.key"
+    chown "$server_user:" "$data/server.key" "$data/server.crt"
+}
+
+init_cluster() {
+    mkdir -m 0700 "$data" "$socket_dir"
+    chown "$server_user:" "$data" "$socket_dir"
+    # --no-sync: the cluster lives for one run; the server itself syncs as usual.
+    "${as_server[@]}" "$bin/initdb" -D "$data" -U "$superuser" -E UTF8 --locale=C.UTF-8 \
+        --auth-local=trust --auth-host=reject --no-sync >"$dir/initdb.log" 2>&1 ||
+        { cat "$dir/initdb.log" >&2; fail "initdb failed"; }
+    cat >>"$data/postgresql.conf" <<EOF
+
+# The test fixture's server: a socket of its own, TLS on loopback only.
+listen_addresses = '127.0.0.1'
+unix_socket_directories = '$socket_dir'
+ssl = on
+ssl_cert_file = 'server.crt'
+ssl_key_file = 'server.key'
+cluster_name = 'nutrovo-test'
+# Dynamic shared memory in the data folder, so that none outlives STATE_DIR.
+dynamic_shared_memory_type = mmap
+log_line_prefix = '%m [%p] %q%u@%d '
+EOF
+    cat >"$data/pg_hba.conf" <<EOF
+# TYPE  DATABASE  USER        ADDRESS       METHOD
+local   all       nutrovo_pw                scram-sha-256
+local   all       all                       trust
+hostssl all       all         127.0.0.1/32  scram-sha-256
+EOF
+}
+
+port() {
+    cat "$port_file" 2>/dev/null || fail "$dir has no server (no $port_file); start it first"
+}
+
+wait_until_ready() {
+    local pid=$1 waited=0
+    until "$bin/pg_isready" -q -h "$socket_dir" -p "$(port)" -U "$superuser" -d postgres; do
+        if ! process_running "$pid"; then
+            server_log_tail
+            fail "the server exited while starting"
+        fi
+        if [ $waited -ge 600 ]; then
+            server_log_tail
+            fail "the server did not accept connections within 30 s"
+        fi
+        sleep 0.05
+        waited=$((waited + 1))
+    done
+}
+
+start_server() {
+    local pid
+    if pid=$(server_pid_of "$dir"); then
+        wait_until_ready "$pid"
+        return 0
+    fi
+    [ -d "$data" ] || fail "$dir has no cluster; run start first"
+    # Its own session, and no inherited output, so that ctest does not wait on it.
+    setsid "${as_server[@]}" "$bin/postgres" -D "$data" -p "$(port)" </dev/null >>"$log" 2>&1 &
+    echo $! >"$pid_file"
+    wait_until_ready "$!"
+}
+
+# The first start picks the port; another program may take it first, so a
+# server that could not listen is tried again on another.
+start_server_on_free_port() {
+    local tries logged
+    for tries in 1 2 3 4 5; do
+        free_port >"$port_file"
+        logged=$(stat -c %s "$log" 2>/dev/null || echo 0)
+        (start_server) && return 0
+        tail -c +$((logged + 1)) "$log" | grep -q 'could not create any TCP/IP sockets' || exit 1
+        echo "pg-fixture: port $(port) was taken; trying another"
+    done
+    fail "could not listen on a free port in $tries tries"
+}
+
+create_roles_and_databases() {
+    local role database
+    {
+        for role in nutrovo_owner nutrovo_app nutrovo_pw nutrovo_reader; do
+            echo "CREATE ROLE $role LOGIN PASSWORD '$password';"
+        done
+        echo "GRANT nutrovo_app TO nutrovo_pw;"
+        for database in nutrovo nutrovo_copy; do
+            echo "CREATE DATABASE $database OWNER nutrovo_owner;"
+            echo "\\connect $database"
+            echo "ALTER DEFAULT PRIVILEGES FOR ROLE nutrovo_owner IN SCHEMA public
+                GRANT SELECT, INSERT, UPDATE, DELETE ON TABLES TO nutrovo_app;"
+            echo "ALTER DEFAULT PRIVILEGES FOR ROLE nutrovo_owner IN SCHEMA public
+                GRANT USAGE, SELECT ON SEQUENCES TO nutrovo_app;"
+            echo "ALTER DEFAULT PRIVILEGES FOR ROLE nutrovo_owner IN SCHEMA public
+                GRANT SELECT ON TABLES TO nutrovo_reader;"
+        done
+    } | run_psql postgres >/dev/null
+}
+
+run_psql() {
+    local database=$1
+    shift
+    "$bin/psql" -X -q -At -v ON_ERROR_STOP=1 "$(socket_connection "$superuser" "$database")" "$@"
+}
+
+# A value of a libpq connection string, quoted when it has to be.
+conninfo_value() {
+    case $1 in
+    *[[:space:]\'\\]* | '') printf "'%s'" "$(printf '%s' "$1" | sed "s/[\\\\']/\\\\&/g")" ;;
+    *) printf '%s' "$1" ;;
+    esac
+}
+
+socket_connection() {
+    echo "host=$(conninfo_value "$socket_dir") port=$(port) dbname=$(conninfo_value "${2:-nutrovo}") user=$(conninfo_value "${1:-nutrovo_app}")"
+}
+
+write_service_file() {
+    local role
+    {
+        for role in nutrovo_app nutrovo_owner nutrovo_pw; do
+            printf '[%s]\nhost=%s\nport=%s\ndbname=nutrovo\nuser=%s\n\n' "$role" "$socket_dir" "$(port)" "$role"
+        done
+        printf '[nutrovo_tls]\nhost=localhost\nport=%s\ndbname=nutrovo\nuser=nutrovo_app\nsslmode=verify-full\nsslrootcert=%s\n' \
+            "$(port)" "$dir/ca.crt"
+    } >"$dir/pg_service.conf"
+}
+
+case $action in
+start)
+    require_tools
+    sweep_left_behind
+    claim_state_dir
+    [ "$server_user" = "$(id -un)" ] || check_reachable "$server_user (the server's user)"
+    init_cluster
+    write_certificates
+    start_server_on_free_port
+    create_roles_and_databases
+    write_service_file
+    ;;
+stop)
+    stop_server_of "$dir"
+    ! is_ours "$dir" || rm -rf "$dir"
+    ;;
+stop-server)
+    stop_server_of "$dir" fast
+    ;;
+start-server)
+    start_server
+    ;;
+restart-server)
+    stop_server_of "$dir" fast
+    start_server
+    ;;
+psql)
+    if [ $# -ge 3 ]; then
+        run_psql nutrovo -c "$3"
+    else
+        run_psql nutrovo
+    fi
+    ;;
+connection)
+    socket_connection "${3:-}" "${4:-}"
+    ;;
+*)
+    fail "$usage"
+    ;;
+esac
