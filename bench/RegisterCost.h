@@ -18,7 +18,8 @@ struct RegisterCosts {
     std::vector<double> openMs;
     std::vector<double> keystrokeMs;
     std::vector<double> showClientMs;
-    std::vector<double> saveMs;
+    std::vector<double> saveMs;      // once the register is open and checked
+    std::vector<double> firstSaveMs; // a session's first command: opened and checked first
     double fileMiB = 0;      // the local file with its log; 0 on the server
     std::string failure;     // why nothing could be measured
 };

@@ -44,6 +44,14 @@ QString insertVisit(const QString &onConflict)
         .arg(joined(visitColumns()), placeholders(visitColumns().size()), onConflict);
 }
 
+// The client's latest visit, after a visit of `day` was added.
+const QString laterVisit = QStringLiteral(
+    "UPDATE clients SET last_visit = ? WHERE id = ? AND (last_visit IS NULL OR last_visit < ?)");
+// After visits went: the latest of those left.
+const QString latestVisitLeft =
+    QStringLiteral("UPDATE clients SET last_visit = (SELECT max(v.visit_day) FROM visits v WHERE v.client_id = "
+                   "clients.id)");
+
 QString updateVisit()
 {
     QStringList assignments;
@@ -210,6 +218,8 @@ Result<SaveReport> RegisterStore::save(const visits::Visit &visit, const QDate &
                 return replaced.failure();
             report.replaced = true;
         }
+        if (const Query latest = db.run(laterVisit, {isoDay, clientId, isoDay}); !latest.ran())
+            return latest.failure();
         if (auto failure = transaction.commit())
             return *failure;
         return report;
@@ -223,15 +233,15 @@ Result<QList<ClientRow>> RegisterStore::findClients(const QString &part)
         pattern.replace(u'\\', QStringLiteral("\\\\"));
         pattern.replace(u'%', QStringLiteral("\\%"));
         pattern.replace(u'_', QStringLiteral("\\_"));
-        Query query = db.run(
-            QStringLiteral("SELECT c.id, c.name, (SELECT max(v.visit_day) FROM visits v WHERE v.client_id = c.id) "
-                           "FROM clients c WHERE c.name_key LIKE ? ESCAPE '\\' ORDER BY c.name_key, c.id"),
-            {u'%' + pattern + u'%'});
+        Query query = db.run(QStringLiteral("SELECT id, name, name_key, last_visit FROM clients "
+                                            "WHERE name_key LIKE ? ESCAPE '\\' ORDER BY name_key, id"),
+                             {u'%' + pattern + u'%'});
         if (!query.ran())
             return query.failure();
         QList<ClientRow> clients;
         while (query.next())
-            clients.append({query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toString()});
+            clients.append({query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toString(),
+                            query.value(3).toString()});
         return clients;
     });
 }
@@ -316,6 +326,8 @@ Result<Done> RegisterStore::deleteVisit(qint64 visitId)
                                  {clientId, clientId});
         if (!lastVisit.ran())
             return lastVisit.failure();
+        if (const Query latest = db.run(latestVisitLeft + QStringLiteral(" WHERE id = ?"), {clientId}); !latest.ran())
+            return latest.failure();
         if (auto failure = transaction.commit())
             return *failure;
         db.forgetDeleted();
@@ -332,6 +344,8 @@ Result<CopyReport> RegisterStore::addVisits(const QList<DatedVisit> &dated)
         CopyReport report;
         if (auto failure = addVisitsIn(db, dated, report))
             return *failure;
+        if (const Query latest = db.run(latestVisitLeft); !latest.ran())
+            return latest.failure();
         if (auto failure = transaction.commit())
             return *failure;
         return report;
@@ -393,6 +407,8 @@ Result<CopyReport> RegisterStore::copyFrom(RegisterStore &source)
                 return *failure;
             after = source.lastReadId_;
         }
+        if (const Query latest = db.run(latestVisitLeft); !latest.ran())
+            return latest.failure();
         if (auto failure = transaction.commit())
             return *failure;
         return report;

@@ -59,6 +59,7 @@ struct Done {};
 struct ClientRow {
     qint64 id = 0;
     QString name;      // the latest spelling
+    QString key;       // as clientKey makes it
     QString lastVisit; // YYYY-MM-DD
 };
 

@@ -102,7 +102,10 @@ QString visitsTable(Engine engine)
 QStringList firstLayout(Engine engine)
 {
     return {
-        QStringLiteral("CREATE TABLE clients (id %1, name_key TEXT NOT NULL UNIQUE, name TEXT NOT NULL)")
+        // last_visit: the latest visit's day, kept with every change, so that
+        // listing ten thousand clients needn't look through their visits.
+        QStringLiteral("CREATE TABLE clients (id %1, name_key TEXT NOT NULL UNIQUE, name TEXT NOT NULL, "
+                       "last_visit TEXT)")
             .arg(identityKey(engine)),
         visitsTable(engine),
     };

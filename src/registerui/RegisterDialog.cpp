@@ -180,7 +180,7 @@ void RegisterDialog::pickClientNamed(const QString &name)
 {
     const QString key = reg::RegisterStore::clientKey(name);
     for (int row = 0; row < clients_.rowCount(); ++row) {
-        if (reg::RegisterStore::clientKey(clients_.client(row)->name) == key) {
+        if (clients_.client(row)->key == key) {
             pickRow(*clientList_, row);
             clientList_->scrollTo(clients_.index(row, 0));
             return;
