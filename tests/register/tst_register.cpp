@@ -8,19 +8,25 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QLabel>
 #include <QElapsedTimer>
 #include <QDialog>
+#include <QDirIterator>
 #include <QFileDialog>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QPushButton>
 #include <QPointer>
+#include <QSemaphore>
+#include <QThread>
 #include <QtTest>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <csignal>
+#include <future>
+#include <thread>
 
 using namespace nutrovo;
 using namespace nutrovo::test;
@@ -125,6 +131,11 @@ private slots:
     void visitOfOtherFiguresIsToldOnOpening_data();
     void visitOfOtherFiguresIsToldOnOpening();
     void dialogWorksWithoutMouse();
+    void twoRoomsSaveTheSameClientAtOnce();
+    void visitChangedInAnotherRoomOpensAsItIsNow();
+    void serverAsksForThePassword_data();
+    void serverAsksForThePassword();
+    void localRegisterMovesToTheServer();
 
 private:
     QTemporaryDir settings_;
@@ -248,6 +259,7 @@ void TestRegisterWindow::badRegisterIsToldOnce_data()
     row(Engine::Server, "a role that may only read", "save", "may read the register on the server but not change it");
     row(Engine::Server, "the server stopped", "save", "can't be reached");
     row(Engine::Server, "the server stopped", "list", "can't be reached");
+    row(Engine::Server, "the server stopped under a save", "save", "can't be reached");
     for (Engine engine : engines()) {
         row(engine, "a newer layout", "save", "was made by a newer version of the program");
         row(engine, "a row out of its list", "open", "can't be opened");
@@ -279,6 +291,7 @@ void TestRegisterWindow::badRegisterIsToldOnce()
     auto form = testWindow();
     consult(*form, "Ada Fault", consultations[1]);
     std::optional<WithoutRootsFilePowers> rootless;
+    std::thread stopper;
     if (fault == "garbage bytes") {
         QFile file(reg.filePath());
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -302,6 +315,13 @@ void TestRegisterWindow::badRegisterIsToldOnce()
         reg::saveConnectionSetting(serverConnection("nutrovo_reader"));
     } else if (fault == "the server stopped") {
         serverFixture({"stop-server"});
+    } else if (fault == "the server stopped under a save") {
+        reg.sql("BEGIN"); // the save waits for the client's row...
+        reg.sql("SELECT id FROM clients FOR UPDATE");
+        stopper = std::thread([] { // ...while the server goes down
+            QThread::msleep(1000);
+            serverFixture({"stop-server"});
+        });
     } else if (fault == "a newer layout") {
         reg.sql(local ? "PRAGMA user_version = 7" : "UPDATE nutrovo_schema SET version = 7");
         reg.closeOwnConnection();
@@ -326,6 +346,8 @@ void TestRegisterWindow::badRegisterIsToldOnce()
         seen = messages(watcher);
     }
     const qint64 tookMs = waited.elapsed();
+    if (stopper.joinable())
+        stopper.join();
     const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
     setrlimit(RLIMIT_FSIZE, &unlimited);
     rootless.reset();
@@ -346,8 +368,10 @@ void TestRegisterWindow::badRegisterIsToldOnce()
         reg.sql("ROLLBACK");
     else if (fault == "a role that may only read")
         reg::saveConnectionSetting(serverConnection("nutrovo_app"));
-    else if (fault == "the server stopped")
+    else if (fault.startsWith("the server stopped")) {
         serverFixture({"start-server"});
+        reg.closeOwnConnection(); // it went with the server
+    }
     if (fault == "a role that may only read") { // the register is chosen when first used
         form = testWindow();
         consult(*form, "Ada Fault", consultations[1]);
@@ -502,6 +526,126 @@ void TestRegisterWindow::dialogWorksWithoutMouse()
     QTRY_VERIFY(dialog->isActiveWindow());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     QTRY_VERIFY(!dialog || !dialog->isVisible());
+}
+
+// Two rooms save today's visit of a new client at the same moment: one
+// client, one visit of the day, and the second told it replaced the first.
+void TestRegisterWindow::twoRoomsSaveTheSameClientAtOnce()
+{
+    TestRegister reg(Engine::Server);
+    const QString server = serverConnection("nutrovo_app");
+    visits::Visit visit;
+    visit.clientName = "Twin Client";
+    visit.texts.fill("1");
+    QSemaphore connected;
+    std::atomic<bool> go = false;
+    const auto room = [&](int sex) {
+        reg::RegisterStore store(reg::RegisterLocation::server(server));
+        const reg::Result<bool> opened = store.open(reg::RegisterStore::Purpose::Write);
+        connected.release();
+        while (!go)
+            std::this_thread::yield();
+        visits::Visit own = visit;
+        own.picks.sex = sex;
+        return opened.ok() ? store.save(own, QDate::currentDate()) : reg::Result<reg::SaveReport>(opened.failure());
+    };
+    auto first = std::async(std::launch::async, room, 0);
+    auto second = std::async(std::launch::async, room, 1);
+    connected.acquire(2);
+    go = true;
+    const reg::Result<reg::SaveReport> a = first.get();
+    const reg::Result<reg::SaveReport> b = second.get();
+    QVERIFY2(a.ok() && b.ok(), qPrintable(a.failure().message + b.failure().message));
+    QCOMPARE(int(a.value().replaced) + int(b.value().replaced), 1);
+    QCOMPARE(reg.value("SELECT count(*) FROM clients").toInt(), 1);
+    QCOMPARE(reg.value("SELECT count(*) FROM visits").toInt(), 1);
+}
+
+void TestRegisterWindow::visitChangedInAnotherRoomOpensAsItIsNow()
+{
+    TestRegister reg(Engine::Server);
+    auto form = testWindow();
+    consult(*form, "Ada Moved", consultations[0]);
+    command(*form, "saveVisitAction")->trigger();
+    QPointer<QDialog> dialog = openRegister(*form);
+    auto otherRoom = testWindow(); // saves the same day's visit anew
+    consult(*otherRoom, "Ada Moved", consultations[1]);
+    command(*otherRoom, "saveVisitAction")->trigger();
+    const MessageWatcher watcher;
+    control<QPushButton>(*dialog, "openVisitButton")->click();
+    QVERIFY2(watcher.seen().isEmpty(), qPrintable(messages(watcher).join("\n")));
+    QCOMPARE(snapshot(*form), snapshot(*otherRoom));
+}
+
+void TestRegisterWindow::serverAsksForThePassword_data()
+{
+    QTest::addColumn<QString>("server");
+    QTest::newRow("on the socket") << "service=nutrovo_pw";
+    QTest::newRow("over TLS, server verified") << "service=nutrovo_tls";
+}
+
+// Asked once, kept for the session, never written; over TLS when the
+// connection string asks for it.
+void TestRegisterWindow::serverAsksForThePassword()
+{
+    QFETCH(QString, server);
+    TestRegister reg(Engine::Server);
+    reg::saveConnectionSetting(server);
+    auto form = testWindow();
+    consult(*form, "Ada Secret", consultations[0]);
+    for (const int asked : {1, 0}) {
+        const MessageWatcher watcher(10, QMessageBox::Ok, requiredEnvironment("NUTROVO_PG_PASSWORD"));
+        command(*form, "saveVisitAction")->trigger();
+        QCOMPARE(watcher.seen().size(), asked);
+        QVERIFY(asked == 0 || watcher.seen().first().text.contains("asks for a password"));
+    }
+    QCOMPARE(reg.value("SELECT count(*) FROM visits").toInt(), 1);
+    // As the server's superuser, who sees every session.
+    QCOMPARE(serverFixture({"psql", "SELECT count(*) FROM pg_stat_ssl s JOIN pg_stat_activity a USING (pid) "
+                                    "WHERE a.application_name = 'nutrovo' AND s.ssl"}),
+             server.contains("tls") ? "1" : "0");
+    int settingsFiles = 0;
+    for (QDirIterator files(settings_.path(), QDir::Files, QDirIterator::Subdirectories); files.hasNext(); ++settingsFiles)
+        QVERIFY(!fileBytes(files.next()).contains(requiredEnvironment("NUTROVO_PG_PASSWORD").toUtf8()));
+    QVERIFY(settingsFiles > 0);
+}
+
+// Register…: a string that reaches nothing is told in the server's words
+// and not kept; this computer's register copied to the server in use, and
+// copied again, with the counts said.
+void TestRegisterWindow::localRegisterMovesToTheServer()
+{
+    TestRegister reg(Engine::Server);
+    QList<reg::DatedVisit> local;
+    for (int i = 0; i < 6; ++i) {
+        reg::DatedVisit dated{isoDay(i), {}, {}};
+        dated.visit.clientName = QStringLiteral("Local Client %1").arg(i % 3).toStdString();
+        dated.visit.texts.fill("1");
+        local.append(dated);
+    }
+    QVERIFY(reg::RegisterStore(reg::RegisterLocation::localFile()).addVisits(local).ok());
+    const QString inUse = reg::RegisterLocation::fromSettings().connection;
+    auto form = testWindow();
+    QStringList said;
+    QTimer::singleShot(0, [&] {
+        auto *settings = form->findChild<QDialog *>("registerSettingsDialog");
+        control<QRadioButton>(*settings, "serverRegisterButton")->click();
+        control<QLineEdit>(*settings, "registerConnection")->setText("host=/nonexistent dbname=nutrovo");
+        for (const char *button : {"useRegisterButton", "copyRegisterButton", "copyRegisterButton"}) {
+            control<QPushButton>(*settings, button)->click();
+            said.append(control<QLabel>(*settings, "registerOutcome")->text());
+        }
+        settings->reject();
+    });
+    command(*form, "registerSettingsAction")->trigger();
+    QCOMPARE(said.size(), 3);
+    QVERIFY2(said[0].startsWith("Not changed") && said[0].contains("No such file or directory"), qPrintable(said[0]));
+    QCOMPARE(reg::RegisterLocation::fromSettings().connection, inUse);
+    QVERIFY2(said[1].contains("Copied 6 visits") && said[1].contains("3 clients new"), qPrintable(said[1]));
+    QVERIFY2(said[2].contains("Copied 0 visits") && said[2].contains("6 visits were there already"),
+             qPrintable(said[2]));
+    QCOMPARE(reg.value("SELECT count(*) FROM clients").toInt(), 3);
+    QCOMPARE(reg.value("SELECT count(*) FROM visits").toInt(), 6);
 }
 
 QTEST_MAIN(TestRegisterWindow)
