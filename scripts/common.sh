@@ -27,6 +27,35 @@ ensure_packages() {
         apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# Installing Debian's PostgreSQL server package makes and starts a cluster of
+# the system's own. Where no server is installed, the register's tests take
+# the server's programs unpacked from that package into the given folder
+# (exported as NUTROVO_PG_PACKAGE_ROOT for tests/register/pg-fixture.sh), and
+# only what it needs to run (its libraries, the client, time zones) is
+# installed.
+ensure_postgresql_server() {
+    local root=$1 package work
+    local -a needs
+    export NUTROVO_PG_PACKAGE_ROOT=$root
+    if compgen -G '/usr/lib/postgresql/*/bin/postgres' >/dev/null ||
+        compgen -G "$root/usr/lib/postgresql/*/bin/postgres" >/dev/null; then
+        return 0
+    fi
+    [ -n "$(find /var/lib/apt/lists -maxdepth 1 -name '*_Packages*' -print -quit)" ] || apt-get update -qq
+    package=$(apt-cache depends postgresql | sed -n 's/^  Depends: \(postgresql-[0-9][0-9.]*\)$/\1/p' | head -n 1)
+    [ -n "$package" ] || { echo "no PostgreSQL server package in apt's lists" >&2; return 1; }
+    mapfile -t needs < <(apt-cache depends "$package" | sed -n 's/^ *|\{0,1\}Depends: \([^<][^ ]*\)$/\1/p' |
+        grep -vxE 'postgresql-common|ssl-cert|debconf.*|locales|locales-all')
+    ensure_packages "${needs[@]}" || return 1
+    echo "Unpacking $package into $root (not installed: it would start a cluster of the system's own) ..."
+    work=$(mktemp -d)
+    (cd "$work" && apt-get download -qq "$package" 2>/dev/null) && rm -rf "$root" &&
+        dpkg-deb -x "$work"/*.deb "$root"
+    local status=$?
+    rm -rf "$work"
+    return "$status"
+}
+
 # Configures and builds into the given folder; extra arguments go to cmake.
 build_into() {
     local dir=$1

@@ -16,6 +16,7 @@ for list in "$NUTROVO_ROOT"/scripts/test.d/*.packages; do
 done
 
 ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+ensure_postgresql_server "$NUTROVO_ROOT/build/postgresql-server"
 
 state=$(mktemp -d)
 machine_state >"$state/before"

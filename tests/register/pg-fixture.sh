@@ -75,10 +75,18 @@ fail() {
 # shellcheck source=../support/state-dir.sh
 source "$here/../support/state-dir.sh"
 
-# The newest server that Debian's packages installed.
-bin=$(find /usr/lib/postgresql -mindepth 3 -maxdepth 3 -path '*/bin/initdb' 2>/dev/null |
-    sort -V | tail -n 1)
-bin=${bin%/initdb}
+# The newest of: the server Debian's packages installed, and the one unpacked
+# from Debian's server package where none is installed (scripts/common.sh:
+# installing it would make and start a cluster of the system's own), which
+# start copies into STATE_DIR for the server's user to reach. psql and
+# pg_isready come from the client package, installed either way.
+newest() {
+    { find "$@" -mindepth 3 -maxdepth 3 -path "*/bin/$program" 2>/dev/null || true; } | sort -V | tail -n 1
+}
+program=postgres bin=$(newest "$dir/server/usr/lib/postgresql" /usr/lib/postgresql)
+bin=${bin%/postgres}
+program=psql client_bin=$(newest /usr/lib/postgresql)
+client_bin=${client_bin%/psql}
 
 # The server's own programs run as its user, with nothing from the caller's
 # environment. Root hands them to nobody, who cannot read the system cluster's
@@ -93,9 +101,21 @@ fi
 as_server+=(env -i PATH=/usr/bin:/bin LC_ALL=C.UTF-8)
 readonly server_user as_server
 
+# The unpacked server, which scripts/common.sh makes ready only where the
+# system has none.
+copy_unpacked_server() {
+    local unpacked=${NUTROVO_PG_PACKAGE_ROOT:-}
+    [ -n "$unpacked" ] && [ -d "$unpacked/usr/lib/postgresql" ] || return 0
+    mkdir -p "$dir/server/usr/lib" "$dir/server/usr/share"
+    cp -a "$unpacked/usr/lib/postgresql" "$dir/server/usr/lib/"
+    cp -a "$unpacked/usr/share/postgresql" "$dir/server/usr/share/"
+    program=postgres bin=$(newest "$dir/server/usr/lib/postgresql")
+    bin=${bin%/postgres}
+}
+
 require_tools() {
-    [ -n "$bin" ] && [ -x "$bin/postgres" ] && [ -x "$bin/psql" ] ||
-        fail "no PostgreSQL server and client under /usr/lib/postgresql; install the packages in scripts/test.d/register.packages"
+    [ -n "$bin" ] && [ -x "$bin/postgres" ] && [ -x "$client_bin/psql" ] ||
+        fail "no PostgreSQL server and client under /usr/lib/postgresql or NUTROVO_PG_PACKAGE_ROOT; run scripts/test.sh, which makes them ready"
     command -v openssl >/dev/null || fail "openssl is missing; install the packages in scripts/test.d/register.packages"
     # sun_path holds 108 bytes with its terminator; the name is .s.PGSQL.<port>.lock.
     [ $((${#socket_dir} + 20)) -lt 108 ] || fail "the socket path under $socket_dir is too long; use a shorter STATE_DIR"
@@ -260,7 +280,7 @@ port() {
 
 wait_until_ready() {
     local pid=$1 waited=0
-    until "$bin/pg_isready" -q -h "$socket_dir" -p "$(port)" -U "$superuser" -d postgres; do
+    until "$client_bin/pg_isready" -q -h "$socket_dir" -p "$(port)" -U "$superuser" -d postgres; do
         if ! process_running "$pid"; then
             server_log_tail
             fail "the server exited while starting"
@@ -324,7 +344,7 @@ create_roles_and_databases() {
 run_psql() {
     local database=$1
     shift
-    "$bin/psql" -X -q -At -v ON_ERROR_STOP=1 "$(socket_connection "$superuser" "$database")" "$@"
+    "$client_bin/psql" -X -q -At -v ON_ERROR_STOP=1 "$(socket_connection "$superuser" "$database")" "$@"
 }
 
 # A value of a libpq connection string, quoted when it has to be.
@@ -352,9 +372,10 @@ write_service_file() {
 
 case $action in
 start)
-    require_tools
     sweep_left_behind
     claim_state_dir
+    copy_unpacked_server
+    require_tools
     [ "$server_user" = "$(id -un)" ] || check_reachable "$server_user (the server's user)"
     init_cluster
     write_certificates
