@@ -211,11 +211,11 @@ Result<std::unique_ptr<Connection>> Connection::open(const RegisterLocation &loc
     }
     std::unique_ptr<Connection> connection(new Connection(location));
     if (local) {
-        if (auto failure = connection->checkFile())
-            return *failure;
+        if (auto bad = connection->checkFile())
+            return *bad;
     }
-    if (auto failure = local ? connection->openSqlite(false) : connection->openServer(password))
-        return *failure;
+    if (auto unopened = local ? connection->openSqlite(false) : connection->openServer(password))
+        return *unopened;
     if (local)
         connection->checkFileMeanwhile();
     Result<int> version = connection->layoutVersion();
@@ -223,8 +223,8 @@ Result<std::unique_ptr<Connection>> Connection::open(const RegisterLocation &loc
         return version.failure();
     if (version.value() == 0 && purpose == RegisterStore::Purpose::Browse)
         return std::unique_ptr<Connection>(); // an empty register: nothing to read
-    if (auto failure = connection->setUp(purpose, version.value()))
-        return *failure;
+    if (auto notSetUp = connection->setUp(purpose, version.value()))
+        return *notSetUp;
     return connection;
 }
 
@@ -330,19 +330,19 @@ std::optional<Failure> Connection::setUp(RegisterStore::Purpose purpose, int ver
         for (const char *setting : {"PRAGMA synchronous = FULL", "PRAGMA secure_delete = ON"})
             if (const Query set = run(QLatin1String(setting)); !set.ran())
                 return set.failure();
-        if (auto failure = useWriteAheadLog(version < schemaVersion))
-            return failure;
+        if (auto unlogged = useWriteAheadLog(version < schemaVersion))
+            return unlogged;
     }
     if (version < schemaVersion) {
-        if (auto failure = migrate()) {
-            if (failure->trouble != Trouble::ReadOnly)
-                return failure;
+        if (auto unmigrated = migrate()) {
+            if (unmigrated->trouble != Trouble::ReadOnly)
+                return unmigrated;
             if (version == 0 || purpose == RegisterStore::Purpose::Write)
                 return Failure{Trouble::ReadOnly,
                                QStringLiteral("The register's tables on the server (%1) are not set up for this "
                                               "version of the program, and the role %2 may not set them up (%3). "
                                               "The README's clinic set-up says how.")
-                                   .arg(location_.shownName(), user_, failure->message)};
+                                   .arg(location_.shownName(), user_, unmigrated->message)};
         }
     }
     return checkWriteRights();

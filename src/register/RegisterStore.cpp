@@ -228,7 +228,7 @@ Result<SaveReport> RegisterStore::save(const visits::Visit &visit, const QDate &
 
 Result<QList<ClientRow>> RegisterStore::findClients(const QString &part)
 {
-    return command<QList<ClientRow>>(Purpose::Browse, [&](Connection &db) -> Result<QList<ClientRow>> {
+    return command<QList<ClientRow>>(Purpose::Browse, [&](const Connection &db) -> Result<QList<ClientRow>> {
         QString pattern = clientKey(part);
         pattern.replace(u'\\', QStringLiteral("\\\\"));
         pattern.replace(u'%', QStringLiteral("\\%"));
@@ -248,7 +248,7 @@ Result<QList<ClientRow>> RegisterStore::findClients(const QString &part)
 
 Result<QList<VisitRow>> RegisterStore::visitsOf(qint64 clientId)
 {
-    return command<QList<VisitRow>>(Purpose::Browse, [&](Connection &db) -> Result<QList<VisitRow>> {
+    return command<QList<VisitRow>>(Purpose::Browse, [&](const Connection &db) -> Result<QList<VisitRow>> {
         QStringList figures;
         for (Output field : visitFigureFields)
             figures.append(columnOf(field));
@@ -271,7 +271,7 @@ Result<QList<VisitRow>> RegisterStore::visitsOf(qint64 clientId)
 
 Result<StoredVisit> RegisterStore::visit(qint64 visitId)
 {
-    return command<StoredVisit>(Purpose::Browse, [&](Connection &db) -> Result<StoredVisit> {
+    return command<StoredVisit>(Purpose::Browse, [&](const Connection &db) -> Result<StoredVisit> {
         Query query = db.run(selectVisits(QStringLiteral("v.id = ?")), {visitId});
         if (!query.ran())
             return query.failure();
@@ -290,7 +290,7 @@ Result<StoredVisit> RegisterStore::visit(qint64 visitId)
 
 Result<QList<StoredVisit>> RegisterStore::allVisitsOf(qint64 clientId)
 {
-    return command<QList<StoredVisit>>(Purpose::Browse, [&](Connection &db) -> Result<QList<StoredVisit>> {
+    return command<QList<StoredVisit>>(Purpose::Browse, [&](const Connection &db) -> Result<QList<StoredVisit>> {
         Query query = db.run(selectVisits(QStringLiteral("v.client_id = ? ORDER BY v.visit_day")), {clientId});
         if (!query.ran())
             return query.failure();
@@ -318,9 +318,9 @@ Result<Done> RegisterStore::deleteVisit(qint64 visitId)
             return Failure{Trouble::NotFound, QStringLiteral("The visit is no longer in the register: it "
                                                              "was deleted since the list was shown.")};
         const QVariant clientId = client.value(0);
-        Query visit = db.run(QStringLiteral("DELETE FROM visits WHERE id = ?"), {visitId});
-        if (!visit.ran())
-            return visit.failure();
+        Query deleted = db.run(QStringLiteral("DELETE FROM visits WHERE id = ?"), {visitId});
+        if (!deleted.ran())
+            return deleted.failure();
         Query lastVisit = db.run(QStringLiteral("DELETE FROM clients WHERE id = ? AND NOT EXISTS "
                                                 "(SELECT 1 FROM visits WHERE client_id = ?)"),
                                  {clientId, clientId});
@@ -354,7 +354,7 @@ Result<CopyReport> RegisterStore::addVisits(const QList<DatedVisit> &dated)
 
 // The target keeps its own spelling of a client it has, and its own visit of
 // a day it has.
-std::optional<Failure> RegisterStore::addVisitsIn(Connection &db, const QList<DatedVisit> &dated,
+std::optional<Failure> RegisterStore::addVisitsIn(const Connection &db, const QList<DatedVisit> &dated,
                                                   CopyReport &report)
 {
     Query addClient = db.prepare(QStringLiteral(
@@ -418,7 +418,7 @@ Result<CopyReport> RegisterStore::copyFrom(RegisterStore &source)
 // The next visits by id, each under its client's latest spelling.
 Result<QList<DatedVisit>> RegisterStore::visitsAfter(qint64 id, int count)
 {
-    return command<QList<DatedVisit>>(Purpose::Browse, [&](Connection &db) -> Result<QList<DatedVisit>> {
+    return command<QList<DatedVisit>>(Purpose::Browse, [&](const Connection &db) -> Result<QList<DatedVisit>> {
         Query query = db.run(selectVisits(QStringLiteral("v.id > ? ORDER BY v.id LIMIT %1").arg(count)), {id});
         if (!query.ran())
             return query.failure();

@@ -40,7 +40,10 @@ struct Failure {
 // A value, or why there is none.
 template <typename T> class Result {
 public:
+    // Either converts on return, as std::optional does.
+    // cppcheck-suppress noExplicitConstructor
     Result(T value) : value_(std::move(value)) {} // NOLINT(google-explicit-constructor)
+    // cppcheck-suppress noExplicitConstructor
     Result(Failure failure) : failure_(std::move(failure)) {} // NOLINT(google-explicit-constructor)
 
     bool ok() const { return value_.has_value(); }
@@ -153,7 +156,7 @@ public:
 
 private:
     template <typename T, typename Run> Result<T> command(Purpose purpose, Run run);
-    std::optional<Failure> addVisitsIn(Connection &db, const QList<DatedVisit> &dated,
+    std::optional<Failure> addVisitsIn(const Connection &db, const QList<DatedVisit> &dated,
                                        CopyReport &report);
     Result<QList<DatedVisit>> visitsAfter(qint64 id, int count);
 

@@ -49,17 +49,17 @@ struct Columns {
 
 Columns makeColumns()
 {
-    Columns columns;
+    Columns made;
     for (const Named &fact : visitFacts)
-        columns.add(QLatin1String(fact.column), QLatin1String(fact.heading));
-    columns.add(QStringLiteral("sex"), QStringLiteral("sex"));
+        made.add(QLatin1String(fact.column), QLatin1String(fact.heading));
+    made.add(QStringLiteral("sex"), QStringLiteral("sex"));
     for (const PickerEntry &picker : pickerTable)
-        columns.add(sqlName(picker.objectName), windowName(picker.objectName));
+        made.add(sqlName(picker.objectName), windowName(picker.objectName));
     for (std::size_t group = 0; group < visits::servingsGroupCount; ++group)
-        columns.add(servingsName(group).toLower(), servingsName(group));
+        made.add(servingsName(group).toLower(), servingsName(group));
     for (std::string_view field : outputNames)
-        columns.add(sqlName(field), windowName(field));
-    return columns;
+        made.add(sqlName(field), windowName(field));
+    return made;
 }
 
 const Columns &columns()

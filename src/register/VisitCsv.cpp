@@ -15,7 +15,7 @@ bool readAsFormula(const QString &cell)
     if (cell.isEmpty() || !QStringLiteral("=+-@\t\r").contains(cell.front()))
         return false;
     bool isNumber = false;
-    cell.toDouble(&isNumber);
+    static_cast<void>(cell.toDouble(&isNumber));
     return !isNumber;
 }
 

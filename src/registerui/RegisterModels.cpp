@@ -113,7 +113,7 @@ QVariant VisitListModel::data(const QModelIndex &index, int role) const
 QVariant VisitListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     const bool whole = role == Qt::ToolTipRole || role == Qt::AccessibleTextRole;
-    if (orientation != Qt::Horizontal || !(role == Qt::DisplayRole || whole))
+    if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && !whole))
         return QAbstractTableModel::headerData(section, orientation, role);
     if (section == dateColumn)
         return QStringLiteral("Date");

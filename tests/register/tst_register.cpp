@@ -58,7 +58,7 @@ QAction *command(const QWidget &form, const char *name)
     return action;
 }
 
-void consult(PlannerForm &form, const QString &client, const Consultation &picks)
+void consult(const PlannerForm &form, const QString &client, const Consultation &picks)
 {
     control<QPushButton>(form, "ResetCmd")->click();
     control<QLineEdit>(form, "Text2")->setText(client);
@@ -85,6 +85,9 @@ QString cell(const QAbstractItemModel &model, int row, int column)
 {
     return model.index(row, column).data().toString();
 }
+
+// Closed, and perhaps already deleted.
+bool closed(const QPointer<QDialog> &dialog) { return dialog.isNull() || !dialog->isVisible(); }
 
 QString isoDay(int daysAgo) { return QDate::currentDate().addDays(-daysAgo).toString(Qt::ISODate); }
 
@@ -208,7 +211,7 @@ void TestRegisterWindow::visitsComeBackAsSaved()
     auto *list = control<QAbstractItemView>(*dialog, "visitList");
     list->setCurrentIndex(visits.index(2, 0));
     control<QPushButton>(*dialog, "openVisitButton")->click();
-    QTRY_VERIFY(!dialog || !dialog->isVisible());
+    QTRY_VERIFY(closed(dialog));
     QCOMPARE(snapshot(*form), shown.first());
     NUTROVO_VERIFY_WINDOW_MATCHES_CORE(*form);
 
@@ -515,7 +518,7 @@ void TestRegisterWindow::dialogWorksWithoutMouse()
     }
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    QTRY_VERIFY(!dialog || !dialog->isVisible());
+    QTRY_VERIFY(closed(dialog));
     QCOMPARE(snapshot(*form), shown.first());
 
     form->activateWindow(); // without a window manager, nothing gives it back
@@ -525,7 +528,7 @@ void TestRegisterWindow::dialogWorksWithoutMouse()
     QVERIFY(dialog);
     QTRY_VERIFY(dialog->isActiveWindow());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    QTRY_VERIFY(!dialog || !dialog->isVisible());
+    QTRY_VERIFY(closed(dialog));
 }
 
 // Two rooms save today's visit of a new client at the same moment: one

@@ -76,10 +76,10 @@ public:
         if (values.isEmpty()) { // BEGIN and its like can't be prepared
             ran = query.exec(statement);
         } else {
-            query.prepare(statement);
+            ran = query.prepare(statement);
             for (qsizetype i = 0; i < values.size(); ++i)
                 query.bindValue(int(i), values.at(i));
-            ran = query.exec();
+            ran = ran && query.exec();
         }
         if (!ran)
             qWarning("%s: %s", qPrintable(statement), qPrintable(query.lastError().text()));
