@@ -2,6 +2,7 @@
 
 #include "print/PdfFile.h"
 #include "window/SheetText.h"
+#include "window/WindowAtRest.h"
 
 #include <QAction>
 #include <QApplication>
@@ -167,8 +168,7 @@ private:
             return;
         const QDateTime now = QDateTime::currentDateTime();
         const QSizeF paper = print::savedPagePaperMillimetres(printing_.paper());
-        const print::SaveOutcome outcome = print::saveWindowPdf(
-            window_, path, paper, pdfTitle(clientName(window_), now.date()), now);
+        const print::SaveOutcome outcome = saveAtRest(path, paper, now);
         if (outcome.saved()) {
             lastFolder_ = QFileInfo(path).absolutePath();
             return;
@@ -178,6 +178,13 @@ private:
                             .arg(QDir::toNativeSeparators(path), outcome.failure),
                         QMessageBox::Ok, &window_);
         box.exec();
+    }
+
+    print::SaveOutcome saveAtRest(const QString &path, QSizeF paper, const QDateTime &now)
+    {
+        const WindowAtRest atRest(window_);
+        return print::saveWindowPdf(window_, path, paper,
+                                    pdfTitle(clientName(window_), now.date()), now);
     }
 
     void copyText()
