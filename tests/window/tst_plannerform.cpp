@@ -27,6 +27,22 @@ namespace {
 QComboBox *combo(const QWidget &w, const char *name) { return control<QComboBox>(w, name); }
 QRadioButton *option(const QWidget &w, const QString &name) { return control<QRadioButton>(w, name); }
 
+// A menu's entries as a user reads them ("|" for a separator), the window's
+// own actions by their object names.
+QStringList menuEntries(const QMenu &menu)
+{
+    QStringList entries;
+    for (const QAction *action : menu.actions()) {
+        if (action->isSeparator())
+            entries.append(QStringLiteral("|"));
+        else if (!action->objectName().isEmpty())
+            entries.append(action->objectName());
+        else
+            entries.append(action->text().section(u'\t', 0, 0).remove(u'&'));
+    }
+    return entries;
+}
+
 } // namespace
 
 class TestPlannerForm : public QObject {
@@ -370,16 +386,19 @@ void TestPlannerForm::commandsFromAnyFocus_data()
 {
     QTest::addColumn<QString>("focus");  // the control with the focus, or one right-clicked
     QTest::addColumn<QString>("keys");   // a key sequence, or <right-click>
-    QTest::addColumn<QString>("result"); // clipboard, dialog or menu
+    QTest::addColumn<QString>("result"); // clipboard, dialog, menu, edit menu or no menu
     QTest::newRow("copy, in a picker") << "ageCombo" << "Ctrl+Shift+C" << "clipboard";
     QTest::newRow("copy, in the client's name") << "Text2" << "Ctrl+Shift+C" << "clipboard";
     QTest::newRow("copy, on a servings button") << "Option2(0)" << "Ctrl+Shift+C" << "clipboard";
     QTest::newRow("save, in a picker") << "htCombo" << "Ctrl+S" << "dialog";
     QTest::newRow("save, in a display field") << "caltot" << "Ctrl+S" << "dialog";
     QTest::newRow("Menu key, in a picker") << "wtCombo" << "Menu" << "menu";
-    QTest::newRow("Shift+F10, in the client's name") << "Text2" << "Shift+F10" << "menu";
+    QTest::newRow("Shift+F10, in the client's name") << "Text2" << "Shift+F10" << "edit menu";
+    QTest::newRow("Menu key, in a display field") << "caltot" << "Menu" << "edit menu";
+    QTest::newRow("right-click in a display field") << "caltot" << "<right-click>" << "edit menu";
     QTest::newRow("right-click on a label") << "Label31" << "<right-click>" << "menu";
     QTest::newRow("right-click on a picker") << "milkCombo" << "<right-click>" << "menu";
+    QTest::newRow("Menu key, on a help picture") << "hbhelp" << "Menu" << "no menu";
 }
 
 void TestPlannerForm::commandsFromAnyFocus()
@@ -414,13 +433,25 @@ void TestPlannerForm::commandsFromAnyFocus()
         QCOMPARE(suggested, "consultation-" + QDate::currentDate().toString(Qt::ISODate) + ".pdf");
         dialog->reject();
         QTRY_VERIFY(!form_->findChild<QFileDialog *>()); // its controls leave with it
+    } else if (result == "no menu") {
+        QTest::qWait(100);
+        QCOMPARE(QApplication::activePopupWidget(), nullptr);
     } else {
         QTRY_VERIFY(qobject_cast<QMenu *>(QApplication::activePopupWidget()));
         auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        QStringList texts;
-        for (const QAction *action : menu->actions())
-            texts.append(action->text());
-        QCOMPARE(texts, QStringList({"Print Form", "Save as PDF…", "Copy Sheet as Text"}));
+        const QStringList entries = menuEntries(*menu);
+        // The sheet's commands, whatever the window adds after them.
+        const qsizetype commands = entries.indexOf("printAction");
+        QVERIFY2(commands >= 0, qPrintable(entries.join(u' ')));
+        QCOMPARE(entries.mid(commands, 3), QStringList({"printAction", "savePdfAction", "copyTextAction"}));
+        if (result == "edit menu") {
+            const QStringList edit = entries.mid(0, commands);
+            for (const char *entry : {"Undo", "Cut", "Copy", "Paste", "Select All"})
+                QVERIFY2(edit.contains(entry), qPrintable(entries.join(u' ')));
+            QCOMPARE(edit.last(), "|");
+        } else {
+            QCOMPARE(commands, 0);
+        }
         menu->close();
     }
     QCOMPARE(snapshot(*form_), shown);
