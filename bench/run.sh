@@ -10,5 +10,6 @@ source "$(dirname "$0")/../scripts/common.sh"
 BENCH_PACKAGES=(xvfb xauth cups cups-client printer-driver-cups-pdf)
 
 ensure_packages "${BUILD_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
-build_into "$NUTROVO_ROOT/build-bench"
+# The build's progress goes to standard error: standard output is the report.
+build_into "$NUTROVO_ROOT/build-bench" >&2
 exec "$NUTROVO_ROOT/build-bench/bench/nutrovo_bench" "$@"
