@@ -27,13 +27,14 @@ bool belongsTo(const QWidget *widget, const QWidget &window)
 
 WindowAtRest::WindowAtRest(QWidget &window) : window_(window)
 {
-    // In this order: a closed list gives the focus back to the window, and a
-    // field loses its selection once it no longer has the focus.
+    // In this order: a panel held open with Space closes for good once its
+    // picture loses the focus; a closed list gives the focus back to the
+    // window; a field loses its selection once it no longer has the focus.
+    hidePanels();
     closeOpenLists();
     clearSelections();
     takeFocus();
     clearPointerStates();
-    hidePanels();
 }
 
 WindowAtRest::~WindowAtRest()
