@@ -10,7 +10,6 @@
 #include <fstream>
 #include <spawn.h>
 #include <sstream>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -116,12 +115,10 @@ ChildRun runUntilFirstFrame(const std::string &program, const EnvironmentChanges
         const std::string reported = readAll(out[0]);
         close(out[0]);
         int status = 0;
-        rusage usage{};
-        wait4(pid, &status, 0, &usage);
-        run.peakKiB = usage.ru_maxrss;
+        waitpid(pid, &status, 0);
         run.failure = exitFailure(status);
         long long mainAt = 0, madeAt = 0, windowAt = 0, frameAt = 0;
-        std::istringstream(reported) >> mainAt >> madeAt >> windowAt >> frameAt;
+        std::istringstream(reported) >> mainAt >> madeAt >> windowAt >> frameAt >> run.peakKiB;
         if (run.ok() && frameAt <= spawnedAt)
             run.failure = "no first frame reported";
         const auto ms = [](long long from, long long to) {
@@ -132,8 +129,9 @@ ChildRun runUntilFirstFrame(const std::string &program, const EnvironmentChanges
         run.applicationMs = ms(mainAt, madeAt);
         run.windowMs = ms(madeAt, windowAt);
         run.paintMs = ms(windowAt, frameAt);
+        run.messages = fileText(errorPath);
         if (!run.ok())
-            run.failure += "\n" + fileText(errorPath);
+            run.failure += "\n" + run.messages;
     }
     if (errorFd >= 0) {
         close(errorFd);

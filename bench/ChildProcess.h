@@ -1,6 +1,6 @@
 // Runs a start-up harness as a child process and measures it from the
-// outside: the time from spawning it to its first painted frame, and its
-// peak resident memory.
+// outside: the time from spawning it to its first painted frame; and its
+// peak resident memory, as it reports it.
 #pragma once
 
 #include <map>
@@ -13,8 +13,9 @@ struct ChildRun {
     // The same span cut where the child said: spawn to main(), the
     // application object, the window's construction, showing and painting.
     double loadMs = 0, applicationMs = 0, windowMs = 0, paintMs = 0;
-    long peakKiB = 0;    // ru_maxrss of the whole life of the child
-    std::string failure; // empty when the child reported a frame and exited cleanly
+    long peakKiB = 0;     // the child's peak resident memory at its first frame
+    std::string messages; // what the child wrote on standard error
+    std::string failure;  // empty when the child reported a frame and exited cleanly
     bool ok() const { return failure.empty(); }
 };
 

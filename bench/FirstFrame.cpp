@@ -1,7 +1,7 @@
 // Start-up harness: shows one window, prints on standard output the monotonic
 // times (ns) at which main() was entered, the application object was made,
 // the window was made, and its first frame had been painted and handed to the
-// platform, then quits. Built three times from this file: showing the
+// platform, and its peak resident memory (KiB) by then, then quits. Built three times from this file: showing the
 // planner, an empty window of the same size and title, and that window with
 // one line of text in each of the planner's font families, so that they
 // differ only in what the window holds.
@@ -23,11 +23,26 @@
 #include <QEvent>
 #include <QWidget>
 #include <cstdio>
+#include <fstream>
 #include <memory>
+#include <string>
 
 namespace {
 
 using nutrovo::bench::monotonicNanoseconds;
+
+// The process's own high-water mark. Its ru_maxrss, as the parent reads it,
+// would count the parent's memory from before the exec.
+long peakResidentKiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string field;
+    long kib = 0;
+    while (status >> field)
+        if (field == "VmHWM:" && status >> kib)
+            return kib;
+    return 0;
+}
 
 // Qt paints a window's widgets and flushes the result to the platform inside
 // one outer event (an expose or an update request), or inside show() itself.
@@ -59,8 +74,9 @@ public:
         if (!painted_ || reported_)
             return;
         reported_ = true;
-        std::printf("%lld %lld %lld %lld\n", mainEnteredNs_, madeNs_, windowMadeNs_,
-                    monotonicNanoseconds());
+        const long long frameNs = monotonicNanoseconds();
+        std::printf("%lld %lld %lld %lld %ld\n", mainEnteredNs_, madeNs_, windowMadeNs_, frameNs,
+                    peakResidentKiB());
         std::fflush(stdout);
         QMetaObject::invokeMethod(this, &QCoreApplication::quit, Qt::QueuedConnection);
     }

@@ -1,6 +1,5 @@
 #include "StartUp.h"
 
-#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -32,18 +31,17 @@ SideBySide measureStartUp(const Harnesses &harnesses, const EnvironmentChanges &
         std::vector<ChildRun> *kept;
     };
     SideBySide result;
-    std::array<Harness, 3> order = {{{&harnesses.form, &result.form},
-                                     {&harnesses.empty, &result.empty},
-                                     {&harnesses.fonts, &result.fonts}}};
-    for (int round = -warmUps; round < runs; ++round) {
-        std::ranges::rotate(order, order.begin() + 1);
-        for (const Harness &harness : order) {
+    const std::array<Harness, 3> inTurn = {{{&harnesses.form, &result.form},
+                                            {&harnesses.empty, &result.empty},
+                                            {&harnesses.fonts, &result.fonts}}};
+    for (int turn = -warmUps; turn < runs; ++turn) {
+        for (const Harness &harness : inTurn) {
             ChildRun run = runUntilFirstFrame(*harness.program, platform);
             if (!run.ok()) {
                 result.failure = run.failure;
                 return result;
             }
-            if (round >= 0)
+            if (turn >= 0)
                 harness.kept->push_back(std::move(run));
         }
     }

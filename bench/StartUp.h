@@ -25,8 +25,9 @@ struct SideBySide {
 std::vector<double> figures(const std::vector<ChildRun> &runs, double ChildRun::*figure);
 std::vector<double> peakKiB(const std::vector<ChildRun> &runs);
 
-// Runs the harnesses `runs` times each, rotating which goes first, after
-// `warmUps` unrecorded rounds that bring the libraries into the page cache.
+// Runs the harnesses in turn (planner, empty, fonts, planner, …), `runs` times
+// each, after `warmUps` unrecorded turns that bring the libraries into the
+// page cache.
 SideBySide measureStartUp(const Harnesses &harnesses, const EnvironmentChanges &platform, int runs,
                           int warmUps);
 

@@ -26,4 +26,30 @@ inline double median(const std::vector<double> &samples)
     return percentile(samples, 50.0);
 }
 
+// A ratio measured round by round: the median of the rounds, and the lowest
+// and highest round.
+struct RoundRatio {
+    double median = 0, lowest = 0, highest = 0;
+};
+
+// Two series measured side by side, cut into `rounds` consecutive parts of
+// equal size; each part's ratio is the ratio of its two medians.
+inline RoundRatio roundRatio(const std::vector<double> &numerator,
+                             const std::vector<double> &denominator, int rounds)
+{
+    const std::size_t parts = rounds > 0 ? static_cast<std::size_t>(rounds) : 1;
+    const std::size_t size = std::min(numerator.size(), denominator.size()) / parts;
+    if (size == 0)
+        return {};
+    std::vector<double> ratios;
+    for (std::size_t part = 0; part < parts; ++part) {
+        const auto from = static_cast<std::ptrdiff_t>(part * size);
+        const auto to = from + static_cast<std::ptrdiff_t>(size);
+        ratios.push_back(median({numerator.begin() + from, numerator.begin() + to}) /
+                         median({denominator.begin() + from, denominator.begin() + to}));
+    }
+    const auto [lowest, highest] = std::ranges::minmax(ratios);
+    return {median(ratios), lowest, highest};
+}
+
 } // namespace nutrovo::bench

@@ -2,20 +2,25 @@
 // (offscreen and on a private X server), the cost of one pick beside the
 // toolkit's floor, and printing to the spooler. Every figure is a median (and
 // a 99th percentile where shown) of repeated runs, each comparison measured
-// side by side in this one run. Prints a Markdown report.
+// side by side, in turn, in this one run; each ratio is the median of several
+// rounds, with the lowest and highest round beside it, so that two runs can
+// be compared. Prints a Markdown report.
 #include "Machine.h"
 #include "PickCost.h"
 #include "PrintTime.h"
+#include "PrivateRuntime.h"
 #include "RegisterCost.h"
+#include "Rounds.h"
 #include "StartUp.h"
 #include "Statistics.h"
-#include "VirtualDisplay.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -24,8 +29,9 @@ namespace nutrovo::bench {
 namespace {
 
 struct Options {
-    int startUpRuns = 30;
-    int picks = 5000;
+    int rounds = 7;
+    int startUpRuns = 6; // per window and round
+    int picks = 7000;
     int prints = 10;
     unsigned seed = 1;
     bool startUp = true;
@@ -43,15 +49,14 @@ constexpr double openGoalMs = 150;
 constexpr double keystrokeGoalMs = 30;
 constexpr double showClientGoalMs = 50;
 constexpr double saveGoalMs = 50;
-// Unrecorded rounds that bring the libraries and fonts into the page cache.
-constexpr int warmUpRounds = 3;
 
 [[noreturn]] void usage()
 {
-    std::fputs("usage: nutrovo_bench [--runs N] [--picks N] [--prints N] [--seed N]\n"
+    std::fputs("usage: nutrovo_bench [--rounds N] [--runs N] [--picks N] [--prints N] [--seed N]\n"
                "                     [--only startup|picks|print|register]\n"
-               "  --runs N    start-up runs per window and platform (default 30)\n"
-               "  --picks N   timed picks (default 5000)\n"
+               "  --rounds N  rounds of every comparison (default 7)\n"
+               "  --runs N    start-up runs per window, platform and round (default 6)\n"
+               "  --picks N   timed picks, over all rounds (default 7000)\n"
                "  --prints N  timed prints (default 10; needs root for the private spooler)\n"
                "  --seed N    seed of the random picks (default 1)\n",
                stderr);
@@ -86,7 +91,9 @@ Options parseOptions(int argc, char **argv)
         const char *value = i + 1 < argc ? argv[i + 1] : nullptr;
         if (value == nullptr)
             usage();
-        if (arg == "--runs")
+        if (arg == "--rounds")
+            options.rounds = countFrom(value);
+        else if (arg == "--runs")
             options.startUpRuns = countFrom(value);
         else if (arg == "--picks")
             options.picks = countFrom(value);
@@ -114,27 +121,57 @@ std::string verdict(double ratio, double goal)
     return text;
 }
 
-void reportStartUp(const char *platform, const SideBySide &runs)
+// "1.42x (1.38x-1.47x)": the median of the rounds and the lowest and highest round.
+std::string ratioText(const RoundRatio &ratio)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2fx (%.2fx-%.2fx)", ratio.median, ratio.lowest,
+                  ratio.highest);
+    return text;
+}
+
+void reportStartUp(const char *platform, const SideBySide &runs, int rounds)
 {
     if (!runs.failure.empty()) {
         std::printf("| %s | failed: %s | | | |\n", platform, runs.failure.c_str());
         return;
     }
-    const double form = median(figures(runs.form, &ChildRun::milliseconds));
-    const double empty = median(figures(runs.empty, &ChildRun::milliseconds));
-    const double fonts = median(figures(runs.fonts, &ChildRun::milliseconds));
-    std::printf("| start-up, %s | %.1f ms | %.1f ms | %.2fx | %s |\n", platform, form, empty,
-                form / empty, verdict(form / empty, startUpGoal).c_str());
+    const std::vector<double> form = figures(runs.form, &ChildRun::milliseconds);
+    const std::vector<double> empty = figures(runs.empty, &ChildRun::milliseconds);
+    const std::vector<double> fonts = figures(runs.fonts, &ChildRun::milliseconds);
+    const RoundRatio startUp = roundRatio(form, empty, rounds);
+    std::printf("| start-up, %s | %.1f ms | %.1f ms | %s | %s |\n", platform, median(form),
+                median(empty), ratioText(startUp).c_str(),
+                verdict(startUp.median, startUpGoal).c_str());
     // What the planner costs beyond its fonts.
-    std::printf("| start-up beside the fonts window, %s | %.1f ms | %.1f ms | %.2fx | |\n",
-                platform, form, fonts, form / fonts);
-    const double formMiB = median(peakKiB(runs.form)) / 1024;
-    const double emptyMiB = median(peakKiB(runs.empty)) / 1024;
-    const double fontsMiB = median(peakKiB(runs.fonts)) / 1024;
-    std::printf("| peak memory, %s | %.1f MiB | %.1f MiB | %.2fx | %s |\n", platform, formMiB,
-                emptyMiB, formMiB / emptyMiB, verdict(formMiB / emptyMiB, memoryGoal).c_str());
-    std::printf("| peak memory beside the fonts window, %s | %.1f MiB | %.1f MiB | %.2fx | |\n",
-                platform, formMiB, fontsMiB, formMiB / fontsMiB);
+    std::printf("| start-up beside the fonts window, %s | %.1f ms | %.1f ms | %s | |\n", platform,
+                median(form), median(fonts), ratioText(roundRatio(form, fonts, rounds)).c_str());
+    const std::vector<double> formKiB = peakKiB(runs.form);
+    const std::vector<double> emptyKiB = peakKiB(runs.empty);
+    const std::vector<double> fontsKiB = peakKiB(runs.fonts);
+    const RoundRatio memory = roundRatio(formKiB, emptyKiB, rounds);
+    std::printf("| peak memory, %s | %.1f MiB | %.1f MiB | %s | %s |\n", platform,
+                median(formKiB) / 1024, median(emptyKiB) / 1024, ratioText(memory).c_str(),
+                verdict(memory.median, memoryGoal).c_str());
+    std::printf("| peak memory beside the fonts window, %s | %.1f MiB | %.1f MiB | %s | |\n",
+                platform, median(formKiB) / 1024, median(fontsKiB) / 1024,
+                ratioText(roundRatio(formKiB, fontsKiB, rounds)).c_str());
+}
+
+// Whatever the windows wrote on standard error, once each.
+void reportMessages(const SideBySide &offscreen, const SideBySide &xvfb)
+{
+    std::set<std::string> messages;
+    for (const SideBySide *runs : {&offscreen, &xvfb})
+        for (const std::vector<ChildRun> *window : {&runs->form, &runs->empty, &runs->fonts})
+            for (const ChildRun &run : *window)
+                if (!run.messages.empty())
+                    messages.insert(run.messages);
+    if (messages.empty())
+        return;
+    std::printf("\nThe windows wrote on standard error:\n\n");
+    for (const std::string &message : messages)
+        std::printf("    %s\n", message.c_str());
 }
 
 // Where the start-up time goes, for every window.
@@ -157,44 +194,34 @@ void reportStartUpPhases(const char *platform, const SideBySide &runs)
                     median(figures(runs.fonts, phase.figure)));
 }
 
-void runStartUp(const Options &options)
+void reportStartUpRounds(const Options &options, const Measured &measured)
 {
-    const Harnesses harnesses{NUTROVO_BENCH_FORM_HARNESS, NUTROVO_BENCH_EMPTY_HARNESS,
-                              NUTROVO_BENCH_FONTS_HARNESS};
-    std::printf("Start-up: spawn to first painted frame, and peak resident memory (ru_maxrss); "
-                "median of %d runs of each window, in turn. The fonts window is the empty one "
-                "with a line of text in each of the planner's font families.\n\n",
-                options.startUpRuns);
-    const SideBySide offscreen =
-        measureStartUp(harnesses, {{"QT_QPA_PLATFORM", "offscreen"}, {"DISPLAY", ""}},
-                       options.startUpRuns, warmUpRounds);
-    const VirtualDisplay display;
-    SideBySide xvfb;
-    if (display.running())
-        xvfb = measureStartUp(harnesses, {{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", display.name()}},
-                              options.startUpRuns, warmUpRounds);
-    else
-        xvfb.failure = "Xvfb: " + display.failure();
-
-    std::printf("| figure | planner | empty window | ratio | goal |\n|---|---|---|---|---|\n");
-    reportStartUp("offscreen", offscreen);
-    reportStartUp("Xvfb", xvfb);
+    std::printf("Start-up: spawn to first painted frame, and peak resident memory (VmHWM) then; "
+                "the windows in turn (planner, empty, fonts, planner, ...), %d runs of each per "
+                "round, %d rounds spread over the whole benchmark. Times are medians of all runs; "
+                "a ratio is the median of the rounds' ratios, the lowest and highest round in "
+                "brackets. The fonts window is the empty one with a line of text in each of the "
+                "planner's font families.\n\n",
+                options.startUpRuns, options.rounds);
+    std::printf("| figure | planner | beside | ratio (rounds) | goal |\n|---|---|---|---|---|\n");
+    reportStartUp("offscreen", measured.offscreen, options.rounds);
+    reportStartUp("Xvfb", measured.xvfb, options.rounds);
     std::printf("\nWhere the start-up time goes (medians):\n\n");
     std::printf("| phase | planner | empty window | fonts window |\n|---|---|---|---|\n");
-    reportStartUpPhases("offscreen", offscreen);
-    reportStartUpPhases("Xvfb", xvfb);
+    reportStartUpPhases("offscreen", measured.offscreen);
+    reportStartUpPhases("Xvfb", measured.xvfb);
+    reportMessages(measured.offscreen, measured.xvfb);
 }
 
-void runPicks(const Options &options)
+void reportPicks(const Options &options, const PickCost &cost)
 {
-    const PickCost cost = measurePickCost(options.picks, options.seed);
     const double pick = median(cost.pickMicros);
     const double floor = median(cost.floorMicros);
     std::printf(
         "\nOne pick: from the pick to the handler's return, every field updated; %d random picks "
-        "(seed %u) on the shown window, offscreen. Floor: the fields each pick changed, given "
-        "the same texts by QLineEdit::setText alone from the same state.\n\n",
-        options.picks, options.seed);
+        "(seed %u) per round on the shown window, offscreen. Floor: the fields each pick "
+        "changed, given the same texts by QLineEdit::setText alone from the same state.\n\n",
+        options.picks / options.rounds, options.seed);
     std::printf("| figure | median | p99 |\n|---|---|---|\n");
     std::printf("| pick | %.2f us | %.2f us |\n", pick, percentile(cost.pickMicros, 99));
     std::printf("| floor: changed fields x setText | %.2f us | %.2f us |\n", floor,
@@ -206,8 +233,9 @@ void runPicks(const Options &options)
     std::printf("| recalculation that changes no text | %.2f us | %.2f us |\n",
                 median(cost.unchangedRecalculateMicros),
                 percentile(cost.unchangedRecalculateMicros, 99));
-    std::printf("\nPick median / floor median: %.2fx, %s\n", pick / floor,
-                verdict(pick / floor, pickGoal).c_str());
+    const RoundRatio ratio = roundRatio(cost.pickMicros, cost.floorMicros, options.rounds);
+    std::printf("\nPick median / floor median: %s over %d rounds, %s\n", ratioText(ratio).c_str(),
+                options.rounds, verdict(ratio.median, pickGoal).c_str());
 }
 
 void runPrints(const Options &options)
@@ -290,24 +318,34 @@ int main(int argc, char **argv)
 {
     using namespace nutrovo::bench;
     const Options options = parseOptions(argc, argv);
+    const PrivateRuntime runtime;
+    if (!runtime.made())
+        std::fputs("no private runtime folder could be made\n", stderr);
     std::printf("Nutrovo benchmarks on %s\n\n", machineDescription().c_str());
     std::fflush(stdout);
+    // Picks and prints are measured in this process, on the offscreen
+    // platform unless the caller chose another; every window started for
+    // the start-up figures is told its platform.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    const Measured measured = measureInRounds(
+        {.harnesses = {NUTROVO_BENCH_FORM_HARNESS, NUTROVO_BENCH_EMPTY_HARNESS,
+                       NUTROVO_BENCH_FONTS_HARNESS},
+         .rounds = options.rounds,
+         .startUpRuns = options.startUpRuns,
+         .picksPerRound = std::max(1, options.picks / options.rounds),
+         .seed = options.seed,
+         .startUp = options.startUp,
+         .picking = options.picking});
     if (options.startUp)
-        runStartUp(options);
+        reportStartUpRounds(options, measured);
+    if (options.picking)
+        reportPicks(options, measured.picks);
     std::fflush(stdout);
-    if (options.picking || options.printing || options.registering) {
-        // Picks and prints are measured in this process, on the offscreen
-        // platform unless the caller chose another.
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        QApplication app(argc, argv);
-        if (options.picking)
-            runPicks(options);
-        std::fflush(stdout);
-        if (options.printing)
-            runPrints(options);
-        std::fflush(stdout);
-        if (options.registering)
-            runRegister();
-    }
+    if (options.printing)
+        runPrints(options);
+    std::fflush(stdout);
+    if (options.registering)
+        runRegister();
     return 0;
 }

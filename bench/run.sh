@@ -11,6 +11,7 @@ source "$(dirname "$0")/../scripts/common.sh"
 BENCH_PACKAGES=(xvfb xauth cups cups-client printer-driver-cups-pdf openssl)
 
 ensure_packages "${BUILD_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
-ensure_postgresql_server "$NUTROVO_ROOT/build-bench/postgresql-server"
-build_into "$NUTROVO_ROOT/build-bench"
+ensure_postgresql_server "$NUTROVO_ROOT/build-bench/postgresql-server" >&2
+# The build's progress goes to standard error: standard output is the report.
+build_into "$NUTROVO_ROOT/build-bench" >&2
 exec "$NUTROVO_ROOT/build-bench/bench/nutrovo_bench" "$@"

@@ -93,6 +93,9 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6sql6-psql")
 if(NUTROVO_WITH_CUPS)
     string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libcups2")
 endif()
+# The toolkit's Wayland plugin, loaded at run time: without it a Wayland
+# session (GNOME's default) runs the window through XWayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 # Control files get the modes Debian policy asks for.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_SOURCE_GENERATOR "")

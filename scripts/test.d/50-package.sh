@@ -3,8 +3,8 @@
 # desktop entry and AppStream metadata, has apt resolve its dependencies from
 # Debian's archive (a simulated install against this machine's packages),
 # installs it with dpkg into a private root, starts the program installed there
-# on a virtual X server until its window shows a painted frame, and purges it
-# again. The machine's own package state is never touched, so the stage runs
+# on a virtual X server and natively under a headless Wayland compositor until
+# its window shows a painted frame, and purges it again. The machine's own package state is never touched, so the stage runs
 # the same whether or not nutrovo is installed here; it checks that the
 # installed packages are the same before and after.
 set -euo pipefail
@@ -31,6 +31,8 @@ SHIPPED_FILES=(
 # text, pictures and anti-aliased edges in hundreds.
 MIN_PAINTED_COLOURS=16
 WINDOW_WAIT_SECONDS=30
+# The compositor's socket, in a runtime folder of the stage's own.
+WAYLAND_SOCKET=nutrovo-package-check
 
 WORK=$(mktemp -d)
 export DEBIAN_FRONTEND=noninteractive
@@ -38,6 +40,7 @@ export DEBIAN_FRONTEND=noninteractive
 export LC_ALL=C
 passed=0
 xvfb_pid=""
+weston_pid=""
 app_pid=""
 
 ok() {
@@ -75,6 +78,7 @@ stop_process() {
 cleanup() {
     stop_process "$app_pid"
     stop_process "$xvfb_pid"
+    stop_process "$weston_pid"
     rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -162,7 +166,8 @@ check_identity() {
     same_file_list "$WORK/packaged.txt" || fail "the package holds the files cmake --install puts under the prefix"
     dpkg-deb -f "$DEB" Depends | grep -q 'libqt6widgets6' ||
         fail "Depends names the Qt libraries the program links (dpkg-shlibdeps)"
-    ok "package holds the installed files; Depends comes from the linked libraries"
+    [ "$(dpkg-deb -f "$DEB" Recommends)" = qt6-wayland ] || fail "Recommends names qt6-wayland"
+    ok "package holds the installed files; Depends comes from the linked libraries; Recommends qt6-wayland"
 }
 
 # Whatever Depends names must come from Debian's archive: apt works out, without
@@ -263,6 +268,69 @@ check_first_frame() {
     stop_process "$xvfb_pid" && xvfb_pid=""
 }
 
+# Weston with its headless backend, drawing in software so that its
+# screenshots hold what the clients painted, on a black desktop without a
+# panel; --debug opens its screenshot protocol.
+start_compositor() {
+    mkdir -m 700 "$WORK/wayland"
+    printf '[shell]\nbackground-color=0xff000000\npanel-position=none\n' >"$WORK/weston.ini"
+    XDG_RUNTIME_DIR="$WORK/wayland" weston --backend=headless-backend.so --use-pixman --debug \
+        --config="$WORK/weston.ini" --socket="$WAYLAND_SOCKET" --width=1280 --height=1024 \
+        --idle-time=0 >"$WORK/weston.log" 2>&1 &
+    weston_pid=$!
+    local tries=0
+    until [ "$(screen_colours)" -gt 0 ]; do
+        kill -0 "$weston_pid" 2>/dev/null || { cat "$WORK/weston.log" >&2; fail "weston starts"; }
+        tries=$((tries + 1))
+        [ "$tries" -le 100 ] || { cat "$WORK/weston.log" >&2; fail "weston takes a screenshot within 20 s"; }
+        sleep 0.2
+    done
+    [ "$(screen_colours)" -eq 1 ] || fail "the compositor's empty desktop is one colour"
+}
+
+# Number of distinct colours on the compositor's screen, 0 if unreadable.
+screen_colours() {
+    rm -rf "$WORK/shot" && mkdir "$WORK/shot"
+    (cd "$WORK/shot" && XDG_RUNTIME_DIR="$WORK/wayland" WAYLAND_DISPLAY="$WAYLAND_SOCKET" \
+        timeout 10 weston-screenshooter) >/dev/null 2>&1 &&
+        identify -format '%k' "$WORK"/shot/wayland-screenshot-*.png 2>/dev/null || echo 0
+}
+
+# Starts the installed program as a native Wayland client (no X server to fall
+# back on) and waits until the compositor shows what it painted. Any warning
+# of the toolkit fails the check.
+check_first_frame_on_wayland() {
+    start_compositor
+    mkdir -p "$WORK/home"
+    (cd "$WORK/home" && exec env -i HOME="$WORK/home" XDG_RUNTIME_DIR="$WORK/wayland" \
+        WAYLAND_DISPLAY="$WAYLAND_SOCKET" PATH=/usr/bin:/bin LC_ALL=C.UTF-8 QT_QPA_PLATFORM=wayland \
+        XDG_DATA_DIRS="$INSTALL_ROOT/usr/share:/usr/share" \
+        "$INSTALL_ROOT/usr/bin/nutrovo") >"$WORK/wayland-app.log" 2>&1 &
+    app_pid=$!
+
+    local deadline=$((SECONDS + WINDOW_WAIT_SECONDS)) colours=0
+    while [ "$SECONDS" -lt "$deadline" ]; do
+        kill -0 "$app_pid" 2>/dev/null || { cat "$WORK/wayland-app.log" >&2; fail "installed nutrovo keeps running on Wayland"; }
+        colours=$(screen_colours)
+        [ "$colours" -ge "$MIN_PAINTED_COLOURS" ] && break
+        sleep 0.2
+    done
+    [ "$colours" -ge "$MIN_PAINTED_COLOURS" ] ||
+        fail "the window shows a painted frame on Wayland within $WINDOW_WAIT_SECONDS s ($colours colours)"
+    cp "$WORK"/shot/wayland-screenshot-*.png "$PACKAGE_CONFIG_DIR/first-frame-wayland.png"
+    stop_process "$app_pid" && app_pid=""
+    if grep -n '^qt\.' "$WORK/wayland-app.log" >"$WORK/warnings.txt"; then
+        sed 's/^/     | /' "$WORK/warnings.txt" >&2
+        fail "the toolkit warns nothing on Wayland"
+    fi
+    ok "installed usr/bin/nutrovo paints its window natively on Wayland (weston, $colours colours), no toolkit warning"
+    echo "     the frame is kept in $PACKAGE_CONFIG_DIR/first-frame-wayland.png"
+    if [ -s "$WORK/wayland-app.log" ]; then
+        echo "     its messages:" && sed 's/^/     | /' "$WORK/wayland-app.log"
+    fi
+    stop_process "$weston_pid" && weston_pid=""
+}
+
 check_removed() {
     dpkg --root="$INSTALL_ROOT" --force-script-chrootless --purge nutrovo >"$WORK/purge.log" 2>&1 || {
         cat "$WORK/purge.log" >&2
@@ -295,5 +363,6 @@ report_package
 resolve_dependencies
 install_package
 check_first_frame
+check_first_frame_on_wayland
 check_removed
 echo "package: $passed passed, 0 failed"

@@ -3,9 +3,9 @@
 #include "print/CupsLibrary.h"
 #include "print/PrintPage.h"
 #include "print/PrintSpooler.h"
-#include "window/QtText.h"
 
 #include <QDateTime>
+#include <QWidget>
 
 namespace nutrovo::print {
 
@@ -20,11 +20,11 @@ PrintOutcome printOrFail(const CupsLibrary &cups, QWidget &window)
     if (!check.ready())
         return {check.failure};
 
-    const QByteArray pdf =
-        windowPagePdf(window, check.destination.mediaMillimetres, QDateTime::currentDateTime());
+    const QByteArray pdf = windowPagePdf(window, check.destination.mediaMillimetres,
+                                         {PageDate::Made::Printed, QDateTime::currentDateTime()});
     if (pdf.isEmpty())
         return {QStringLiteral("the page could not be made")};
-    return spooler.submitPdf(check.destination, ui::windowTitle(), pdf);
+    return spooler.submitPdf(check.destination, window.windowTitle(), pdf);
 }
 
 class CupsPrinter final : public Printer {

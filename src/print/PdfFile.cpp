@@ -20,7 +20,8 @@ QSizeF localePaperMillimetres()
 SaveOutcome writeFile(QWidget &window, const QString &path, QSizeF paperMillimetres,
                       const QString &title, const QDateTime &savedAt)
 {
-    const QByteArray pdf = windowPagePdf(window, paperMillimetres, savedAt, title);
+    const QByteArray pdf =
+        windowPagePdf(window, paperMillimetres, {PageDate::Made::Saved, savedAt}, title);
     if (pdf.isEmpty())
         return {QStringLiteral("the page could not be made")};
     QSaveFile file(path);

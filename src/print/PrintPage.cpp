@@ -1,7 +1,5 @@
 #include "print/PrintPage.h"
 
-#include "window/QtText.h"
-
 #include <QAbstractButton>
 #include <QBuffer>
 #include <QComboBox>
@@ -141,7 +139,7 @@ PagePlan planPage(const QPaintDevice &device, QSize windowSize)
 }
 
 void paintPage(QPainter &painter, const PagePlan &plan, QWidget &window, const QImage &image,
-               const QDateTime &printedAt)
+               const PageDate &date)
 {
     const QRectF &area = plan.imageArea;
     painter.save();
@@ -157,19 +155,22 @@ void paintPage(QPainter &painter, const PagePlan &plan, QWidget &window, const Q
 
     painter.setFont(plan.footer);
     painter.setPen(Qt::black);
-    const QRectF footerLine(plan.printable.left(), area.bottom(), plan.printable.width(),
-                            plan.footerHeight);
-    painter.drawText(footerLine, Qt::AlignLeft | Qt::AlignBottom, printedOnLine(printedAt));
+    const QRectF footer(plan.printable.left(), area.bottom(), plan.printable.width(),
+                        plan.footerHeight);
+    painter.drawText(footer, Qt::AlignLeft | Qt::AlignBottom, footerLine(date));
 }
 
 } // namespace
 
-QString printedOnLine(const QDateTime &printedAt)
+QString footerLine(const PageDate &date)
 {
-    return QLocale::c().toString(printedAt, QStringLiteral("'Printed on 'yyyy-MM-dd' at 'HH:mm"));
+    const QString format = date.made == PageDate::Made::Saved
+                               ? QStringLiteral("'Saved on 'yyyy-MM-dd' at 'HH:mm")
+                               : QStringLiteral("'Printed on 'yyyy-MM-dd' at 'HH:mm");
+    return QLocale::c().toString(date.at, format);
 }
 
-bool paintWindowPage(QPagedPaintDevice &device, QWidget &window, const QDateTime &printedAt)
+bool paintWindowPage(QPagedPaintDevice &device, QWidget &window, const PageDate &date)
 {
     const QMarginsF margins(marginMillimetres, marginMillimetres, marginMillimetres,
                             marginMillimetres);
@@ -185,21 +186,20 @@ bool paintWindowPage(QPagedPaintDevice &device, QWidget &window, const QDateTime
         return false;
     // Without it a PDF would store the image as JPEG, blurring the figures.
     painter.setRenderHint(QPainter::LosslessImageRendering);
-    paintPage(painter, plan, window, image, printedAt);
+    paintPage(painter, plan, window, image, date);
     return painter.end();
 }
 
-QByteArray windowPagePdf(QWidget &window, QSizeF paperMillimetres, const QDateTime &printedAt,
+QByteArray windowPagePdf(QWidget &window, QSizeF paperMillimetres, const PageDate &date,
                          const QString &documentTitle)
 {
     QByteArray pdf;
     QBuffer buffer(&pdf);
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter writer(&buffer);
-    writer.setTitle(documentTitle.isEmpty() ? ui::windowTitle() : documentTitle);
-    writer.setCreator(ui::windowTitle());
-    if (!writer.setPageSize(paperOf(paperMillimetres)) ||
-        !paintWindowPage(writer, window, printedAt))
+    writer.setTitle(documentTitle.isEmpty() ? window.windowTitle() : documentTitle);
+    writer.setCreator(window.windowTitle());
+    if (!writer.setPageSize(paperOf(paperMillimetres)) || !paintWindowPage(writer, window, date))
         return {};
     return pdf;
 }

@@ -1,11 +1,11 @@
 #include "print/QtPrinter.h"
 
 #include "print/PrintPage.h"
-#include "window/QtText.h"
 
 #include <QDateTime>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QWidget>
 
 namespace nutrovo::print {
 
@@ -21,9 +21,10 @@ public:
                 return {QStringLiteral("there is no default printer")};
             // On the printer's own default paper.
             QPrinter printer(destination, QPrinter::HighResolution);
-            printer.setDocName(ui::windowTitle());
-            printer.setCreator(ui::windowTitle());
-            if (!paintWindowPage(printer, window, QDateTime::currentDateTime()))
+            printer.setDocName(window.windowTitle());
+            printer.setCreator(window.windowTitle());
+            if (!paintWindowPage(printer, window,
+                                 {PageDate::Made::Printed, QDateTime::currentDateTime()}))
                 return {QStringLiteral("the page could not be handed to the printer")};
             return {};
         });

@@ -13,6 +13,7 @@
 #include "window/QtText.h"
 #include "window/RegisterAccess.h"
 #include "window/SheetCommands.h"
+#include "window/WindowAtRest.h"
 #include "window/WindowBuilder.h"
 #include "window/WindowLayout.h"
 
@@ -304,7 +305,13 @@ void PlannerForm::pickVisit(const QString &clientName, const visits::Picks &pick
 // One failed print, one message; the window stays exactly as it was.
 void PlannerForm::printbutton_Click()
 {
-    if (!printer_ || !printer_->print(*this).printed())
+    bool printed = false;
+    if (printer_) {
+        // The page shows the window at rest; it is back as it was before any message.
+        const ui::WindowAtRest atRest(*this);
+        printed = printer_->print(*this).printed();
+    }
+    if (!printed)
         ui::tellPrintFailed(this);
 }
 

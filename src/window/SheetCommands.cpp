@@ -3,6 +3,7 @@
 #include "files/SuggestedFiles.h"
 #include "print/PdfFile.h"
 #include "window/SheetText.h"
+#include "window/WindowAtRest.h"
 #include "window/WindowCommand.h"
 
 #include <QAction>
@@ -54,8 +55,9 @@ public:
         addWindowCommand(window, "copyTextAction", QStringLiteral("Copy Sheet as Text"),
                          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), [this] { copyText(); });
 
-        // Text fields keep their own editing menu; everything else asks the
-        // window (the pickers are told to pass the request on once they exist).
+        // Text fields add the commands under their own editing menu;
+        // everything else asks the window (the pickers and fields are told
+        // once they exist).
         window.setContextMenuPolicy(Qt::CustomContextMenu);
         connect(&window, &QWidget::customContextMenuRequested, this,
                 [this](QPoint at) { showMenu(window_.mapToGlobal(at)); });
@@ -73,6 +75,12 @@ protected:
         if (watched == &window_ && event->type() == QEvent::Polish) {
             for (QComboBox *picker : window_.findChildren<QComboBox *>())
                 picker->setContextMenuPolicy(Qt::NoContextMenu);
+            for (QLineEdit *field : window_.findChildren<QLineEdit *>()) {
+                field->setContextMenuPolicy(Qt::CustomContextMenu);
+                connect(field, &QWidget::customContextMenuRequested, this, [this, field](QPoint at) {
+                    showFieldMenu(*field, field->mapToGlobal(at));
+                });
+            }
             // A help trigger shows its panel while any button is held: a menu
             // there would take the release and leave the panel up.
             for (const char *trigger : helpTriggers)
@@ -94,12 +102,30 @@ private:
         menu_->popup(globalAt);
     }
 
+    // The field's own editing menu, the commands below it.
+    void showFieldMenu(QLineEdit &field, QPoint globalAt)
+    {
+        QMenu *menu = field.createStandardContextMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->addSeparator();
+        menu->addActions(window_.actions());
+        menu->popup(globalAt);
+    }
+
+    // The menu a right-click on the focused control would give.
     void showMenuAtFocus()
     {
-        const QWidget *focus = window_.focusWidget();
+        QWidget *focus = window_.focusWidget();
         if (focus == nullptr)
             focus = &window_;
-        showMenu(focus->mapToGlobal(focus->rect().center()));
+        if (focus->contextMenuPolicy() == Qt::PreventContextMenu)
+            return;
+        if (auto *field = qobject_cast<QLineEdit *>(focus)) {
+            const QRect caret = field->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+            showFieldMenu(*field, field->mapToGlobal(caret.center()));
+        } else {
+            showMenu(focus->mapToGlobal(focus->rect().center()));
+        }
     }
 
     // Made when asked for only, and gone once answered: the dialog reads and
@@ -134,8 +160,7 @@ private:
             return;
         const QDateTime now = QDateTime::currentDateTime();
         const QSizeF paper = print::savedPagePaperMillimetres(printing_.paper());
-        const print::SaveOutcome outcome = print::saveWindowPdf(
-            window_, path, paper, pdfTitle(clientName(window_), now.date()), now);
+        const print::SaveOutcome outcome = saveAtRest(path, paper, now);
         if (outcome.saved()) {
             lastFolder_ = QFileInfo(path).absolutePath();
             return;
@@ -145,6 +170,13 @@ private:
                             .arg(QDir::toNativeSeparators(path), outcome.failure),
                         QMessageBox::Ok, &window_);
         box.exec();
+    }
+
+    print::SaveOutcome saveAtRest(const QString &path, QSizeF paper, const QDateTime &now)
+    {
+        const WindowAtRest atRest(window_);
+        return print::saveWindowPdf(window_, path, paper,
+                                    pdfTitle(clientName(window_), now.date()), now);
     }
 
     void copyText()

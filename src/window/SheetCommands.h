@@ -1,8 +1,9 @@
 // The window's commands beyond its two buttons: Print Form (Ctrl+P), Save as
 // PDF… (Ctrl+Shift+S) and Copy Sheet as Text (Ctrl+Shift+C). They add no visible
 // control: the shortcuts work wherever the focus is in the window, and a
-// context menu offers them on a right-click outside the text fields, or from
-// the Menu key or Shift+F10.
+// context menu offers them on a right-click, the Menu key or Shift+F10 (in a
+// text field, below the field's own editing menu). Each page they make shows
+// the window at rest.
 #pragma once
 
 #include <QDate>

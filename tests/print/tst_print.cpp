@@ -1,12 +1,14 @@
 // Printing the real window through a real spooler: the PDF that the cups-pdf
 // queue writes must carry the heading, every value the window shows and the
-// date of printing, sharp; every way the spooler can fail must be told once
-// in the message box and leave the window as it was.
+// date of printing, sharp, and show the window at rest whatever the user was
+// doing in it; every way the spooler can fail must be told once in the
+// message box and leave the window as it was.
 #include "MessageWatcher.h"
 #include "WindowProbe.h"
 #include "consult/Outputs.h"
 #include "print/QtPrinter.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QDir>
 #include <QFileDialog>
@@ -73,6 +75,24 @@ bool runCommand(const QStringList &command)
     return ran.exitCode == 0;
 }
 
+// The picture of the window on the page, as the PDF holds it.
+QImage pagePicture(const QString &pdf)
+{
+    const QTemporaryDir folder;
+    const Ran pdfimages =
+        run(QStringLiteral("pdfimages"), {QStringLiteral("-png"), pdf, folder.filePath("image")});
+    if (pdfimages.exitCode != 0)
+        qWarning("pdfimages: %s", qPrintable(pdfimages.output));
+    return QImage(folder.filePath(QStringLiteral("image-000.png"))).convertToFormat(QImage::Format_RGB32);
+}
+
+// The part of a picture of the window that shows one control.
+QImage part(const QImage &picture, const QWidget &window, const QWidget &control)
+{
+    const int scale = picture.width() / window.width();
+    return picture.copy(QRect(control.mapTo(&window, QPoint(0, 0)) * scale, control.size() * scale));
+}
+
 QStringList pdfsWritten()
 {
     return QDir(outputDir()).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name);
@@ -125,8 +145,10 @@ private:
     QFileDialog *askToSave();
     void verifySaved(const QString &pdf, const QDateTime &clicked, const QString &pageSize);
     void waitForNewPdf(const QStringList &before, QString &pdf);
-    void verifyText(const QString &pdf, const QDateTime &clicked);
+    void verifyText(const QString &pdf, const QDateTime &clicked, const QString &made = "Printed");
     void verifyPicture(const QString &pdf, const QString &pageSize);
+    void selectPartOfName();
+    void verifyShownAtRest(const QStringList &pdfs);
 
     std::unique_ptr<PlannerForm> form_;
     QTemporaryDir settings_;
@@ -201,7 +223,7 @@ QFileDialog *TestPrint::askToSave()
 // The saved file is the printed page, titled with the client and the date.
 void TestPrint::verifySaved(const QString &pdf, const QDateTime &clicked, const QString &pageSize)
 {
-    verifyText(pdf, clicked);
+    verifyText(pdf, clicked, QStringLiteral("Saved"));
     verifyPicture(pdf, pageSize);
     const Ran pdfinfo = run(QStringLiteral("pdfinfo"), {pdf});
     const QString title = "Title: +Ada Lovelace, consultation of " + clicked.date().toString(Qt::ISODate);
@@ -236,12 +258,53 @@ void TestPrint::printsTheWindowAsShown_data()
 {
     QTest::addColumn<QString>("paper");
     QTest::addColumn<QString>("pageSize"); // as pdfinfo names it
-    QTest::addColumn<bool>("byShortcut");  // Ctrl+P in a picker instead of the button
+    QTest::addColumn<bool>("byShortcut");  // Ctrl+P in the client's name instead of the button
 
     QTest::newRow("A4, the queue's own default") << "A4"
                                                  << "(A4)" << false;
     QTest::newRow("US Letter made the queue's default, Ctrl+P") << "Letter"
                                                                 << "(letter)" << true;
+}
+
+// Focus, caret and a selection in the client's name: "Lovelace" picked by hand.
+void TestPrint::selectPartOfName()
+{
+    auto *name = control<QLineEdit>(*form_, QStringLiteral("Text2"));
+    QTest::mouseClick(name, Qt::LeftButton);
+    QTest::keyClick(name, Qt::Key_End);
+    for (int i = 0; i < 8; ++i)
+        QTest::keyClick(name, Qt::Key_Left, Qt::ShiftModifier);
+    QCOMPARE(name->selectedText(), QStringLiteral("Lovelace"));
+}
+
+// Each page's picture of the client's name, a picker and the print button is
+// the window's own once the user has let go of it: list closed, nothing
+// selected, focus and pointer elsewhere.
+void TestPrint::verifyShownAtRest(const QStringList &pdfs)
+{
+    auto *picker = control<QComboBox>(*form_, QStringLiteral("wtCombo"));
+    picker->hidePopup();
+    control<QLineEdit>(*form_, QStringLiteral("Text2"))->deselect();
+    if (QWidget *focused = QApplication::focusWidget())
+        focused->clearFocus();
+    QTest::mouseMove(control(*form_, QStringLiteral("Label31")));
+    QTRY_COMPARE(QApplication::activePopupWidget(), nullptr);
+
+    for (const QString &pdf : pdfs) {
+        const QImage page = pagePicture(pdf);
+        QVERIFY2(!page.isNull(), qPrintable(pdf));
+        const int scale = page.width() / form_->width();
+        QImage rest(form_->size() * scale, QImage::Format_RGB32);
+        rest.setDevicePixelRatio(scale);
+        rest.fill(Qt::white);
+        form_->render(&rest);
+        rest.setDevicePixelRatio(1);
+        for (const char *name : {"Text2", "wtCombo", "printbutton"}) {
+            const QWidget &shown = *control(*form_, name);
+            QVERIFY2(part(page, *form_, shown) == part(rest, *form_, shown),
+                     qPrintable(QStringLiteral("%1 is not at rest on %2").arg(name, pdf)));
+        }
+    }
 }
 
 void TestPrint::printsTheWindowAsShown()
@@ -255,15 +318,18 @@ void TestPrint::printsTheWindowAsShown()
     const QDateTime clicked = QDateTime::currentDateTime();
     MessageWatcher watcher;
 
+    // Shortcuts reach only the active window.
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    auto *name = control<QLineEdit>(*form_, QStringLiteral("Text2"));
     if (byShortcut) {
-        // Shortcuts reach only the active window.
-        form_->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
-        auto *picker = control(*form_, QStringLiteral("wtCombo"));
-        picker->setFocus();
-        QTest::keySequence(picker, QKeySequence(QStringLiteral("Ctrl+P")));
+        selectPartOfName();
+        QTest::keySequence(name, QKeySequence(QStringLiteral("Ctrl+P")));
         QTest::qWait(200);
+        QVERIFY(name->hasFocus());
+        QCOMPARE(name->selectedText(), QStringLiteral("Lovelace"));
     } else {
+        // Leaves the button with the focus and the pointer on it.
         clickPrint();
     }
 
@@ -278,20 +344,29 @@ void TestPrint::printsTheWindowAsShown()
     if (QTest::currentTestFailed())
         return;
 
-    // The same page saved as a file, on the printer's paper.
+    // The same page saved as a file, on the printer's paper, while part of
+    // the name is selected and a list is open (put there past the dialog,
+    // which keeps the user's hands off the window).
     const QTemporaryDir folder;
     QFileDialog *dialog = askToSave();
     QVERIFY(dialog);
     dialog->selectFile(folder.filePath(QStringLiteral("sheet.pdf")));
+    auto *picker = control<QComboBox>(*form_, QStringLiteral("wtCombo"));
+    picker->showPopup();
+    name->setSelection(4, 8);
     static_cast<QDialog *>(dialog)->accept(); // QFileDialog hides its override
     QVERIFY2(watcher.seen().isEmpty(), qPrintable(watcher.seen().value(0).text));
     QCOMPARE(snapshot(*form_), shown);
-    verifySaved(folder.filePath(QStringLiteral("sheet.pdf")), clicked, pageSize);
+    QVERIFY(picker->view()->isVisible());
+    QCOMPARE(name->selectedText(), QStringLiteral("Lovelace"));
+    const QString saved = folder.filePath(QStringLiteral("sheet.pdf"));
+    verifySaved(saved, clicked, pageSize);
+    verifyShownAtRest({pdf, saved});
 }
 
 // The heading, the client's name, every display field's value exactly as
 // the window shows it, and the date and time of printing.
-void TestPrint::verifyText(const QString &pdf, const QDateTime &clicked)
+void TestPrint::verifyText(const QString &pdf, const QDateTime &clicked, const QString &made)
 {
     const Ran pdftotext = run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
     QVERIFY2(pdftotext.exitCode == 0, qPrintable(pdftotext.output));
@@ -307,8 +382,7 @@ void TestPrint::verifyText(const QString &pdf, const QDateTime &clicked)
                  qPrintable(QStringLiteral("%1 = %2 not printed").arg(name, value)));
     }
 
-    const QRegularExpression dateLine(
-        QStringLiteral("Printed on (\\d{4}-\\d{2}-\\d{2} at \\d{2}:\\d{2})"));
+    const QRegularExpression dateLine(made + QStringLiteral(" on (\\d{4}-\\d{2}-\\d{2} at \\d{2}:\\d{2})"));
     const QRegularExpressionMatch date = dateLine.match(text);
     QVERIFY2(date.hasMatch(), "no date line");
     const QDateTime printedAt =

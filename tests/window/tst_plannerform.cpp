@@ -1,5 +1,6 @@
 // The real window: start-up state, picks with mouse and keyboard, typing
 // into display fields, reset, and the object-name contract outside tools use.
+#include "MessageWatcher.h"
 #include "WindowOracle.h"
 #include "numeric/Checked.h"
 #include "window/FaultGuard.h"
@@ -26,6 +27,22 @@ namespace {
 
 QComboBox *combo(const QWidget &w, const char *name) { return control<QComboBox>(w, name); }
 QRadioButton *option(const QWidget &w, const QString &name) { return control<QRadioButton>(w, name); }
+
+// A menu's entries as a user reads them ("|" for a separator), the window's
+// own actions by their object names.
+QStringList menuEntries(const QMenu &menu)
+{
+    QStringList entries;
+    for (const QAction *action : menu.actions()) {
+        if (action->isSeparator())
+            entries.append(QStringLiteral("|"));
+        else if (!action->objectName().isEmpty())
+            entries.append(action->objectName());
+        else
+            entries.append(action->text().section(u'\t', 0, 0).remove(u'&'));
+    }
+    return entries;
+}
 
 } // namespace
 
@@ -70,10 +87,12 @@ private:
     QTemporaryDir settings_;
 };
 
-// The file dialog keeps its history in the user's settings: here, in a folder of the test's own.
+// The file dialog keeps its history in the user's settings, and the register
+// lives in the user's data folder: here, both in a folder of the test's own.
 void TestPlannerForm::initTestCase()
 {
     qputenv("XDG_CONFIG_HOME", settings_.path().toLocal8Bit());
+    qputenv("XDG_DATA_HOME", settings_.path().toLocal8Bit());
 }
 
 void TestPlannerForm::init()
@@ -370,16 +389,21 @@ void TestPlannerForm::commandsFromAnyFocus_data()
 {
     QTest::addColumn<QString>("focus");  // the control with the focus, or one right-clicked
     QTest::addColumn<QString>("keys");   // a key sequence, or <right-click>
-    QTest::addColumn<QString>("result"); // clipboard, dialog or menu
+    QTest::addColumn<QString>("result"); // clipboard, dialog, message, register, menu, edit menu or no menu
     QTest::newRow("copy, in a picker") << "ageCombo" << "Ctrl+Shift+C" << "clipboard";
     QTest::newRow("copy, in the client's name") << "Text2" << "Ctrl+Shift+C" << "clipboard";
     QTest::newRow("copy, on a servings button") << "Option2(0)" << "Ctrl+Shift+C" << "clipboard";
-    QTest::newRow("save, in a picker") << "htCombo" << "Ctrl+S" << "dialog";
-    QTest::newRow("save, in a display field") << "caltot" << "Ctrl+S" << "dialog";
+    QTest::newRow("save as PDF, in a picker") << "htCombo" << "Ctrl+Shift+S" << "dialog";
+    QTest::newRow("save as PDF, in a display field") << "caltot" << "Ctrl+Shift+S" << "dialog";
+    QTest::newRow("save visit without a name, in a picker") << "ageCombo" << "Ctrl+S" << "message";
+    QTest::newRow("clients and visits, in a display field") << "caltot" << "Ctrl+O" << "register";
     QTest::newRow("Menu key, in a picker") << "wtCombo" << "Menu" << "menu";
-    QTest::newRow("Shift+F10, in the client's name") << "Text2" << "Shift+F10" << "menu";
+    QTest::newRow("Shift+F10, in the client's name") << "Text2" << "Shift+F10" << "edit menu";
+    QTest::newRow("Menu key, in a display field") << "caltot" << "Menu" << "edit menu";
+    QTest::newRow("right-click in a display field") << "caltot" << "<right-click>" << "edit menu";
     QTest::newRow("right-click on a label") << "Label31" << "<right-click>" << "menu";
     QTest::newRow("right-click on a picker") << "milkCombo" << "<right-click>" << "menu";
+    QTest::newRow("Menu key, on a help picture") << "hbhelp" << "Menu" << "no menu";
 }
 
 void TestPlannerForm::commandsFromAnyFocus()
@@ -396,11 +420,13 @@ void TestPlannerForm::commandsFromAnyFocus()
     QApplication::clipboard()->setText(QStringLiteral("before"));
     const auto shown = snapshot(*form_);
 
+    const MessageWatcher watcher;
     if (keys == "<right-click>") // through the window, where the toolkit makes the menu event
         QTest::mouseClick(form_->windowHandle(), Qt::RightButton, {},
                           target->mapTo(form_.get(), target->rect().center()));
     else
         QTest::keySequence(target, QKeySequence(keys));
+    QCOMPARE(watcher.seen().size(), result == "message" ? 1 : 0);
 
     if (result == "clipboard") {
         QVERIFY(QApplication::clipboard()->text().startsWith(QStringLiteral("Client\t")));
@@ -414,13 +440,33 @@ void TestPlannerForm::commandsFromAnyFocus()
         QCOMPARE(suggested, "consultation-" + QDate::currentDate().toString(Qt::ISODate) + ".pdf");
         dialog->reject();
         QTRY_VERIFY(!form_->findChild<QFileDialog *>()); // its controls leave with it
+    } else if (result == "message") {
+        QVERIFY(watcher.seen().first().text.contains("client's name"));
+    } else if (result == "register") {
+        auto *dialog = form_->findChild<QDialog *>("registerDialog");
+        QVERIFY(dialog && dialog->isVisible());
+        dialog->reject();
+    } else if (result == "no menu") {
+        QTest::qWait(100);
+        QCOMPARE(QApplication::activePopupWidget(), nullptr);
     } else {
         QTRY_VERIFY(qobject_cast<QMenu *>(QApplication::activePopupWidget()));
         auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        QStringList texts;
-        for (const QAction *action : menu->actions())
-            texts.append(action->text());
-        QCOMPARE(texts, QStringList({"Print Form", "Save as PDF…", "Copy Sheet as Text"}));
+        const QStringList entries = menuEntries(*menu);
+        // The sheet's commands, whatever the window adds after them.
+        const qsizetype commands = entries.indexOf("printAction");
+        QVERIFY2(commands >= 0, qPrintable(entries.join(u' ')));
+        QCOMPARE(entries.mid(commands), QStringList({"printAction", "savePdfAction", "copyTextAction", "|",
+                                                     "saveVisitAction", "openRegisterAction",
+                                                     "registerSettingsAction"}));
+        if (result == "edit menu") {
+            const QStringList edit = entries.mid(0, commands);
+            for (const char *entry : {"Undo", "Cut", "Copy", "Paste", "Select All"})
+                QVERIFY2(edit.contains(entry), qPrintable(entries.join(u' ')));
+            QCOMPARE(edit.last(), "|");
+        } else {
+            QCOMPARE(commands, 0);
+        }
         menu->close();
     }
     QCOMPARE(snapshot(*form_), shown);
