@@ -89,13 +89,13 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The register's SQLite driver is a plugin the toolkit loads; a clinic's
 # server needs the PostgreSQL one.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-comic-neue, libqt6sql6-sqlite")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6sql6-psql")
 if(NUTROVO_WITH_CUPS)
     string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libcups2")
 endif()
 # The toolkit's Wayland plugin, loaded at run time: without it a Wayland
-# session (GNOME's default) runs the window through XWayland.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+# session (GNOME's default) runs the window through XWayland. A clinic's
+# register server is reached through the toolkit's PostgreSQL driver.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, libqt6sql6-psql")
 # Control files get the modes Debian policy asks for.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_SOURCE_GENERATOR "")

@@ -22,6 +22,7 @@ DEB_DIR="$PACKAGE_CONFIG_DIR/deb"
 # Everything the package puts on the machine, relative to /.
 SHIPPED_FILES=(
     usr/bin/nutrovo
+    usr/lib/nutrovo/libnutrovo-register.so
     "usr/share/applications/$APP_ID.desktop"
     "usr/share/icons/hicolor/48x48/apps/$APP_ID.png"
     "usr/share/icons/hicolor/scalable/apps/$APP_ID.svg"
@@ -166,8 +167,9 @@ check_identity() {
     same_file_list "$WORK/packaged.txt" || fail "the package holds the files cmake --install puts under the prefix"
     dpkg-deb -f "$DEB" Depends | grep -q 'libqt6widgets6' ||
         fail "Depends names the Qt libraries the program links (dpkg-shlibdeps)"
-    [ "$(dpkg-deb -f "$DEB" Recommends)" = qt6-wayland ] || fail "Recommends names qt6-wayland"
-    ok "package holds the installed files; Depends comes from the linked libraries; Recommends qt6-wayland"
+    [ "$(dpkg-deb -f "$DEB" Recommends)" = "qt6-wayland, libqt6sql6-psql" ] ||
+        fail "Recommends names qt6-wayland and libqt6sql6-psql"
+    ok "package holds the installed files; Depends comes from the linked libraries; Recommends qt6-wayland and libqt6sql6-psql"
 }
 
 # Whatever Depends names must come from Debian's archive: apt works out, without
@@ -261,11 +263,25 @@ check_first_frame() {
     cp "$WORK/frame.png" "$PACKAGE_CONFIG_DIR/first-frame.png"
     ok "installed usr/bin/nutrovo shows \"$WINDOW_TITLE\" with a painted frame ($colours colours)"
     echo "     the frame is kept in $PACKAGE_CONFIG_DIR/first-frame.png"
+    check_register_loads "$window"
     if [ -s "$WORK/app.log" ]; then
         echo "     its messages:" && sed 's/^/     | /' "$WORK/app.log"
     fi
     stop_process "$app_pid" && app_pid=""
     stop_process "$xvfb_pid" && xvfb_pid=""
+}
+
+# The register's library is found beside the installed program and loads on
+# the first register command: Ctrl+O shows Clients and Visits.
+check_register_loads() {
+    local deadline=$((SECONDS + WINDOW_WAIT_SECONDS))
+    DISPLAY=$DISPLAY_NAME xdotool windowfocus --sync "$1" key ctrl+o
+    until xwininfo -display "$DISPLAY_NAME" -name "Clients and Visits" 2>/dev/null | grep -q 'IsViewable'; do
+        kill -0 "$app_pid" 2>/dev/null || { cat "$WORK/app.log" >&2; fail "installed nutrovo keeps running"; }
+        [ "$SECONDS" -lt "$deadline" ] || fail "Ctrl+O shows \"Clients and Visits\" within $WINDOW_WAIT_SECONDS s"
+        sleep 0.2
+    done
+    ok "Ctrl+O shows \"Clients and Visits\": the register's library loads from usr/lib/nutrovo"
 }
 
 # Weston with its headless backend, drawing in software so that its
