@@ -91,6 +91,12 @@ bool closed(const QPointer<QDialog> &dialog) { return dialog.isNull() || !dialog
 
 QString isoDay(int daysAgo) { return QDate::currentDate().addDays(-daysAgo).toString(Qt::ISODate); }
 
+unsigned modeOf(const QString &path)
+{
+    struct stat status {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0xffffu;
+}
+
 QByteArray fileBytes(const QString &path)
 {
     QFile file(path);
@@ -128,9 +134,6 @@ private slots:
     void visitsComeBackAsSaved();
     void badRegisterIsToldOnce_data();
     void badRegisterIsToldOnce();
-    void firstSaveMakesAPrivateRegister();
-    void deletedVisitsLeaveNoTrace_data();
-    void deletedVisitsLeaveNoTrace();
     void visitOfOtherFiguresIsToldOnOpening_data();
     void visitOfOtherFiguresIsToldOnOpening();
     void dialogWorksWithoutMouse();
@@ -173,11 +176,25 @@ void TestRegisterWindow::visitsComeBackAsSaved()
     QFETCH(QString, client);
     QFETCH(QString, search);
     TestRegister reg(engine);
-    const MessageWatcher watcher;
     auto form = testWindow();
+    {
+        const MessageWatcher unnamed; // nothing saved, nothing made; the name is asked for
+        command(*form, "saveVisitAction")->trigger();
+        QVERIFY(unnamed.seen().size() == 1 && unnamed.seen().first().text.contains("client's name"));
+        QCOMPARE(form->focusWidget(), control(*form, "Text2"));
+        QVERIFY(!QFileInfo::exists(reg.folder()));
+    }
+    std::optional<MessageWatcher> watcher(std::in_place); // no message until the deletions
     // A decoy that "% _s" finds if either is read as a wildcard.
     consult(*form, "Zed 5% Xs _Sam", consultations[1]);
+    const mode_t umaskBefore = umask(0); // made private whatever the umask
     command(*form, "saveVisitAction")->trigger();
+    umask(umaskBefore);
+    if (engine == Engine::SQLite) {
+        QCOMPARE(modeOf(reg.folder()), 0700u);
+        QCOMPARE(modeOf(reg.filePath()), 0600u);
+        QCOMPARE(modeOf(reg.filePath() + "-wal"), 0600u);
+    }
 
     QList<QMap<QString, QString>> shown; // oldest first
     for (int visit = 0; visit < 3; ++visit) {
@@ -193,7 +210,7 @@ void TestRegisterWindow::visitsComeBackAsSaved()
     consult(*form, client, consultations[2]);
     command(*form, "saveVisitAction")->trigger();
     reg.closeOwnConnection();
-    QVERIFY2(watcher.seen().isEmpty(), qPrintable(messages(watcher).join("\n")));
+    QVERIFY2(watcher->seen().isEmpty(), qPrintable(messages(*watcher).join("\n")));
 
     QPointer<QDialog> dialog = openRegister(*form);
     QVERIFY(dialog && dialog->isVisible());
@@ -240,8 +257,25 @@ void TestRegisterWindow::visitsComeBackAsSaved()
         for (std::string_view field : outputNames)
             QCOMPARE(column(row, qs(field)), saved.value(qs(field)));
     }
+    QVERIFY2(watcher->seen().isEmpty(), qPrintable(messages(*watcher).join("\n")));
+
+    watcher.reset();
+    // Each deletion asked first; the last visit takes the client, and on the
+    // file not a byte of the name stays behind.
+    for (int left = 3; left > 0; --left) {
+        const MessageWatcher asked(10, QMessageBox::Yes);
+        control<QPushButton>(*dialog, "deleteVisitButton")->click();
+        QCOMPARE(asked.seen().size(), 1);
+    }
+    QCOMPARE(rows(*dialog, "clientList").rowCount(), 0);
     dialog->reject();
-    QVERIFY2(watcher.seen().isEmpty(), qPrintable(messages(watcher).join("\n")));
+    form.reset(); // the register's last connection closes
+    QCOMPARE(reg.value("SELECT count(*) FROM clients").toInt(), 1); // the decoy
+    reg.closeOwnConnection();
+    if (engine == Engine::SQLite)
+        for (const QString &trace : {client.trimmed(), reg::RegisterStore::clientKey(client)})
+            QVERIFY(!fileBytes(reg.filePath()).contains(trace.toUtf8()) &&
+                    !fileBytes(reg.filePath() + "-wal").contains(trace.toUtf8()));
 }
 
 void TestRegisterWindow::badRegisterIsToldOnce_data()
@@ -387,79 +421,12 @@ void TestRegisterWindow::badRegisterIsToldOnce()
     QCOMPARE(savedAge(), consultations[1].rows[1]);
 }
 
-// Nothing is made before the first save that has a name; then only the
-// user may enter the folder or read the file, whatever the umask.
-void TestRegisterWindow::firstSaveMakesAPrivateRegister()
-{
-    TestRegister reg(Engine::SQLite);
-    auto form = testWindow();
-    form->show();
-    form->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(form.get()));
-    control(*form, "ageCombo")->setFocus();
-    const mode_t umaskBefore = umask(0);
-    {
-        const MessageWatcher watcher;
-        command(*form, "saveVisitAction")->trigger();
-        QCOMPARE(watcher.seen().size(), 1);
-        QVERIFY(watcher.seen().first().text.contains("client's name"));
-    }
-    QTRY_COMPARE(form->focusWidget(), control(*form, "Text2"));
-    QVERIFY(!QFileInfo::exists(reg.folder()));
-
-    control<QLineEdit>(*form, "Text2")->setText("Grace Hopper");
-    command(*form, "saveVisitAction")->trigger();
-    umask(umaskBefore);
-    const auto mode = [](const QString &path) {
-        struct stat status {};
-        return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0xffffu;
-    };
-    QCOMPARE(mode(reg.folder()), 0700u);
-    QCOMPARE(mode(reg.filePath()), 0600u);
-    QCOMPARE(mode(reg.filePath() + "-wal"), 0600u);
-    QCOMPARE(reg.value("SELECT name FROM clients").toString(), QStringLiteral("Grace Hopper"));
-}
-
-void TestRegisterWindow::deletedVisitsLeaveNoTrace_data()
+void TestRegisterWindow::visitOfOtherFiguresIsToldOnOpening_data()
 {
     QTest::addColumn<Engine>("engine");
     for (Engine engine : engines())
         QTest::newRow(qPrintable(engineName(engine))) << engine;
 }
-
-// Each deletion asked first; the last visit takes the client with it, and on
-// the local file not a byte of the name stays behind.
-void TestRegisterWindow::deletedVisitsLeaveNoTrace()
-{
-    QFETCH(Engine, engine);
-    TestRegister reg(engine);
-    auto form = testWindow();
-    const QString secret = QStringLiteral("Quirinus Zanzibar-Xylo");
-    for (int visit = 0; visit < 2; ++visit) {
-        consult(*form, secret, consultations.at(std::size_t(visit)));
-        command(*form, "saveVisitAction")->trigger();
-        reg.sql("UPDATE visits SET visit_day = ? WHERE visit_day = ?", {isoDay(10 - visit), isoDay(0)});
-    }
-    reg.closeOwnConnection();
-    QPointer<QDialog> dialog = openRegister(*form);
-    for (int left = 2; left > 0; --left) {
-        QCOMPARE(rows(*dialog, "visitList").rowCount(), left);
-        const MessageWatcher watcher(10, QMessageBox::Yes);
-        control<QPushButton>(*dialog, "deleteVisitButton")->click();
-        QCOMPARE(watcher.seen().size(), 1); // the question
-    }
-    QCOMPARE(rows(*dialog, "clientList").rowCount(), 0);
-    dialog->reject();
-    QCOMPARE(reg.value("SELECT count(*) FROM clients").toInt(), 0);
-    reg.closeOwnConnection();
-    form.reset(); // the register's last connection closes
-    if (engine == Engine::SQLite)
-        for (const QString &file : {reg.filePath(), reg.filePath() + "-wal"})
-            for (const QString &trace : {secret, reg::RegisterStore::clientKey(secret)})
-                QVERIFY2(!fileBytes(file).contains(trace.toUtf8()), qPrintable(file));
-}
-
-void TestRegisterWindow::visitOfOtherFiguresIsToldOnOpening_data() { deletedVisitsLeaveNoTrace_data(); }
 
 // A visit whose figures today's program works out otherwise: one message
 // names the fields and the version, and the window shows today's figures.
