@@ -9,8 +9,7 @@
 #   pg-fixture.sh stop STATE_DIR            stop the server (by PID) and remove STATE_DIR
 #   pg-fixture.sh stop-server STATE_DIR     stop the server, keep the cluster
 #   pg-fixture.sh start-server STATE_DIR    start it again, back once it accepts connections
-#   pg-fixture.sh restart-server STATE_DIR
-#   pg-fixture.sh psql STATE_DIR [SQL]      SQL (else standard input) as the superuser on
+#   pg-fixture.sh psql STATE_DIR SQL        SQL as the superuser on
 #                                           nutrovo; rows unaligned, stops at the first error
 #   pg-fixture.sh connection STATE_DIR [ROLE [DATABASE]]
 #                                           the connection string over the socket
@@ -18,8 +17,8 @@
 #
 # Roles (the passwords are the tests', on a server that lives for one run):
 #   nutrovo_admin  superuser, no password: the socket only
-#   nutrovo_owner  owns the databases nutrovo and nutrovo_copy, and so their
-#                  schema public: it creates the program's tables on first set-up
+#   nutrovo_owner  owns the database nutrovo, and so its schema public: it
+#                  creates the program's tables on first set-up
 #   nutrovo_app    LOGIN and nothing else but what nutrovo_owner's default
 #                  privileges give it in public: SELECT, INSERT, UPDATE, DELETE
 #                  on tables, USAGE, SELECT on sequences
@@ -41,7 +40,7 @@
 # (STATE_DIR up to its last "-", then anything) that a killed run left behind.
 set -euo pipefail
 
-readonly usage="usage: $0 start|stop|stop-server|start-server|restart-server|psql|connection STATE_DIR"
+readonly usage="usage: $0 start|stop|stop-server|start-server|psql|connection STATE_DIR"
 action=${1:?$usage}
 dir=${2:?$usage}
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -322,22 +321,20 @@ start_server_on_free_port() {
 }
 
 create_roles_and_databases() {
-    local role database
+    local role
     {
         for role in nutrovo_owner nutrovo_app nutrovo_pw nutrovo_reader; do
             echo "CREATE ROLE $role LOGIN PASSWORD '$password';"
         done
         echo "GRANT nutrovo_app TO nutrovo_pw;"
-        for database in nutrovo nutrovo_copy; do
-            echo "CREATE DATABASE $database OWNER nutrovo_owner;"
-            echo "\\connect $database"
-            echo "ALTER DEFAULT PRIVILEGES FOR ROLE nutrovo_owner IN SCHEMA public
-                GRANT SELECT, INSERT, UPDATE, DELETE ON TABLES TO nutrovo_app;"
-            echo "ALTER DEFAULT PRIVILEGES FOR ROLE nutrovo_owner IN SCHEMA public
-                GRANT USAGE, SELECT ON SEQUENCES TO nutrovo_app;"
-            echo "ALTER DEFAULT PRIVILEGES FOR ROLE nutrovo_owner IN SCHEMA public
-                GRANT SELECT ON TABLES TO nutrovo_reader;"
-        done
+        echo "CREATE DATABASE nutrovo OWNER nutrovo_owner;"
+        echo "\\connect nutrovo"
+        echo "ALTER DEFAULT PRIVILEGES FOR ROLE nutrovo_owner IN SCHEMA public
+            GRANT SELECT, INSERT, UPDATE, DELETE ON TABLES TO nutrovo_app;"
+        echo "ALTER DEFAULT PRIVILEGES FOR ROLE nutrovo_owner IN SCHEMA public
+            GRANT USAGE, SELECT ON SEQUENCES TO nutrovo_app;"
+        echo "ALTER DEFAULT PRIVILEGES FOR ROLE nutrovo_owner IN SCHEMA public
+            GRANT SELECT ON TABLES TO nutrovo_reader;"
     } | run_psql postgres >/dev/null
 }
 
@@ -393,16 +390,8 @@ stop-server)
 start-server)
     start_server
     ;;
-restart-server)
-    stop_server_of "$dir" fast
-    start_server
-    ;;
 psql)
-    if [ $# -ge 3 ]; then
-        run_psql nutrovo -c "$3"
-    else
-        run_psql nutrovo
-    fi
+    run_psql nutrovo -c "${3:?$usage SQL}"
     ;;
 connection)
     socket_connection "${3:-}" "${4:-}"
