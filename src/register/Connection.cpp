@@ -456,7 +456,7 @@ Query Connection::prepare(const QString &statement) const
 {
     QSqlQuery query(database());
     query.setForwardOnly(true);
-    query.prepare(statement);
+    static_cast<void>(query.prepare(statement)); // one that can't be prepared fails when it runs
     return Query(*this, std::move(query), false);
 }
 

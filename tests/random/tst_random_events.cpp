@@ -683,8 +683,7 @@ Outcome TestRandomEvents::printWithFailingPrinter()
             printButton_->setFocus(Qt::TabFocusReason);
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
         }
-        for (const MessageWatcher::Seen &message : watcher.seen())
-            messages << message.text;
+        messages = watcher.texts();
     }
     Outcome outcome{QStringLiteral("%1 on printbutton").arg(mouse ? "click" : "space")};
     if (messages != QStringList{QStringLiteral("The form can't be printed.")})

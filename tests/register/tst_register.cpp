@@ -103,14 +103,6 @@ QByteArray fileBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
 }
 
-QStringList messages(const MessageWatcher &watcher)
-{
-    QStringList texts;
-    for (const MessageWatcher::Seen &seen : watcher.seen())
-        texts.append(seen.text);
-    return texts;
-}
-
 // Read back by Python's csv module, as a spreadsheet would read it.
 QJsonArray readCsv(const QString &path)
 {
@@ -210,10 +202,11 @@ void TestRegisterWindow::visitsComeBackAsSaved()
     consult(*form, client, consultations[2]);
     command(*form, "saveVisitAction")->trigger();
     reg.closeOwnConnection();
-    QVERIFY2(watcher->seen().isEmpty(), qPrintable(messages(*watcher).join("\n")));
+    QVERIFY2(watcher->seen().isEmpty(), qPrintable(watcher->texts().join("\n")));
 
     QPointer<QDialog> dialog = openRegister(*form);
-    QVERIFY(dialog && dialog->isVisible());
+    QVERIFY(dialog);
+    QVERIFY(dialog->isVisible());
     control<QLineEdit>(*dialog, "clientSearch")->setText(search);
     QCOMPARE(rows(*dialog, "clientList").rowCount(), 1);
     QCOMPARE(cell(rows(*dialog, "clientList"), 0, 0), client.trimmed());
@@ -257,7 +250,7 @@ void TestRegisterWindow::visitsComeBackAsSaved()
         for (std::string_view field : outputNames)
             QCOMPARE(column(row, qs(field)), saved.value(qs(field)));
     }
-    QVERIFY2(watcher->seen().isEmpty(), qPrintable(messages(*watcher).join("\n")));
+    QVERIFY2(watcher->seen().isEmpty(), qPrintable(watcher->texts().join("\n")));
 
     watcher.reset();
     // Each deletion asked first; the last visit takes the client, and on the
@@ -380,7 +373,7 @@ void TestRegisterWindow::badRegisterIsToldOnce()
             QVERIFY(dialog->isVisible()); // nothing was opened
             dialog->reject();
         }
-        seen = messages(watcher);
+        seen = watcher.texts();
     }
     const qint64 tookMs = waited.elapsed();
     if (stopper.joinable())
@@ -416,7 +409,7 @@ void TestRegisterWindow::badRegisterIsToldOnce()
     QCOMPARE(savedAge(), consultations[0].rows[1]); // nothing of the failed save
     const MessageWatcher watcher;
     command(*form, "saveVisitAction")->trigger();
-    QVERIFY2(watcher.seen().isEmpty(), qPrintable(messages(watcher).join("\n")));
+    QVERIFY2(watcher.seen().isEmpty(), qPrintable(watcher.texts().join("\n")));
     QCOMPARE(visitCount(), 1); // the day's visit, replaced
     QCOMPARE(savedAge(), consultations[1].rows[1]);
 }
@@ -543,7 +536,7 @@ void TestRegisterWindow::visitChangedInAnotherRoomOpensAsItIsNow()
     command(*otherRoom, "saveVisitAction")->trigger();
     const MessageWatcher watcher;
     control<QPushButton>(*dialog, "openVisitButton")->click();
-    QVERIFY2(watcher.seen().isEmpty(), qPrintable(messages(watcher).join("\n")));
+    QVERIFY2(watcher.seen().isEmpty(), qPrintable(watcher.texts().join("\n")));
     QCOMPARE(snapshot(*form), snapshot(*otherRoom));
 }
 

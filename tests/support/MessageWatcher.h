@@ -31,6 +31,14 @@ public:
 
     const QList<Seen> &seen() const { return seen_; }
 
+    QStringList texts() const
+    {
+        QStringList texts;
+        for (const Seen &message : seen_)
+            texts.append(message.text);
+        return texts;
+    }
+
 private:
     void look()
     {
