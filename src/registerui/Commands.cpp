@@ -148,10 +148,12 @@ void Commands::openRegister()
     auto *dialog = new RegisterDialog(window(), store(), [this](qint64 visitId) { openVisit(visitId); });
     dialog_ = dialog;
     // Out of the window once closed, so that it no longer counts among the
-    // window's controls; deleted once its own closing is done.
-    QObject::connect(dialog, &QDialog::finished, dialog, [dialog] {
+    // window's controls; deleted once its own closing is done, or with the
+    // window if that comes first.
+    QObject::connect(dialog, &QDialog::finished, dialog, [this, dialog] {
         dialog->setParent(nullptr, dialog->windowFlags());
         dialog->deleteLater();
+        QObject::connect(&window(), &QObject::destroyed, dialog, [dialog] { delete dialog; });
     });
     if (!dialog->listClients()) {
         delete dialog;

@@ -49,15 +49,17 @@ QLineSeries *pointedLine(const QString &name)
 
 } // namespace
 
+// The view made with its chart: one made without makes a chart of its own,
+// which setChart would orphan.
 TrendChart::TrendChart(QWidget *parent)
-    : QChartView(parent), weight_(pointedLine(QStringLiteral("Weight (kg)"))),
+    : QChartView(new QChart, parent), weight_(pointedLine(QStringLiteral("Weight (kg)"))),
       bmi_(pointedLine(QStringLiteral("BMI"))), dates_(new QCategoryAxis), weightScale_(new QValueAxis),
       bmiScale_(new QValueAxis)
 {
     setObjectName(QStringLiteral("trendChart"));
     setRenderHint(QPainter::Antialiasing);
     setFocusPolicy(Qt::NoFocus);
-    auto *chart = new QChart;
+    QChart *chart = this->chart();
     chart->setAnimationOptions(QChart::NoAnimation);
     chart->legend()->setAlignment(Qt::AlignBottom);
     chart->setMargins(QMargins(4, 4, 4, 4));
@@ -77,7 +79,6 @@ TrendChart::TrendChart(QWidget *parent)
         series->attachAxis(dates_);
     weight_->attachAxis(weightScale_);
     bmi_->attachAxis(bmiScale_);
-    setChart(chart);
     setAccessibleName(QStringLiteral("Weight and BMI over the visits"));
 }
 
