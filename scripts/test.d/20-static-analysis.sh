@@ -31,13 +31,22 @@ build_into "$BUILD_DIR" >"$work/build.log" 2>&1 || {
     exit 1
 }
 
-# Each source file once (some are compiled into two targets), generated ones left out.
-/usr/bin/python3 - "$BUILD_DIR/compile_commands.json" "$NUTROVO_ROOT" >"$work/files" <<'PY'
-import json, os, sys
+# Each source file once (some are compiled into two targets), generated ones
+# left out. clang-tidy reads the compiler's commands without its precompiled
+# headers (it can't read the compiler's), so it parses the headers themselves.
+mkdir -p "$work/db"
+/usr/bin/python3 - "$BUILD_DIR/compile_commands.json" "$NUTROVO_ROOT" "$work/db/compile_commands.json" \
+    >"$work/files" <<'PY'
+import json, os, re, sys
 root = os.path.realpath(sys.argv[2])
 own = tuple(os.path.join(root, d) + os.sep for d in ("src", "tests", "bench", "packaging"))
+precompiled = re.compile(r' -Winvalid-pch| -include ("[^"]*cmake_pch\.hxx"|\S*cmake_pch\.hxx)')
+entries = json.load(open(sys.argv[1]))
+for entry in entries:
+    entry["command"] = precompiled.sub("", entry["command"])
+json.dump(entries, open(sys.argv[3], "w"), indent=1)
 seen = set()
-for entry in json.load(open(sys.argv[1])):
+for entry in entries:
     path = os.path.realpath(os.path.join(entry["directory"], entry["file"]))
     if path.startswith(own) and path not in seen:
         seen.add(path)
@@ -57,12 +66,13 @@ mkdir -p "$work/tidy"
 tidy_one() {
     local report=$1 file=$2 status=0
     printf '%s\n' "$file" >"$report.file"
-    "$CLANG_TIDY" -p "$BUILD_DIR" --quiet ${TIDY_CHECKS:+"--checks=$TIDY_CHECKS"} "$file" \
+    "$CLANG_TIDY" -p "$ANALYSIS_DB" --quiet ${TIDY_CHECKS:+"--checks=$TIDY_CHECKS"} "$file" \
         >"$report.log" 2>&1 || status=$?
     echo "$status" >"$report.status"
 }
 export -f tidy_one
-export CLANG_TIDY BUILD_DIR
+ANALYSIS_DB="$work/db"
+export CLANG_TIDY ANALYSIS_DB
 # Each file goes through as one argument, NUL-separated: blanks in paths stay put.
 tidy() {
     local list=$1 group=$2
