@@ -60,10 +60,13 @@ ensure_postgresql_server() {
 }
 
 # Configures and builds into the given folder; extra arguments go to cmake.
+# Sources are compiled in batches (a unity build): the toolkit's headers are
+# read once per batch, not once per file, which halves the build. Each file
+# still compiles on its own in the static-analysis stage.
 build_into() {
     local dir=$1
     shift
-    cmake -S "$NUTROVO_ROOT" -B "$dir" "$@" >/dev/null &&
+    cmake -S "$NUTROVO_ROOT" -B "$dir" -DCMAKE_UNITY_BUILD=ON "$@" >/dev/null &&
         cmake --build "$dir" --parallel "$(nproc)"
 }
 

@@ -32,25 +32,45 @@ build_into "$BUILD_DIR" >"$work/build.log" 2>&1 || {
 }
 
 # Each source file once (some are compiled into two targets), generated ones
-# left out. clang-tidy reads the compiler's commands without its precompiled
-# headers (it can't read the compiler's), so it parses the headers themselves.
+# left out. The build compiles sources in batches; each file is analysed on
+# its own, with its batch's command. clang-tidy reads the compiler's commands
+# without its precompiled headers (it can't read the compiler's), so it
+# parses the headers themselves.
 mkdir -p "$work/db"
 /usr/bin/python3 - "$BUILD_DIR/compile_commands.json" "$NUTROVO_ROOT" "$work/db/compile_commands.json" \
     >"$work/files" <<'PY'
-import json, os, re, sys
+import json, os, re, shlex, sys
 root = os.path.realpath(sys.argv[2])
 own = tuple(os.path.join(root, d) + os.sep for d in ("src", "tests", "bench", "packaging"))
-precompiled = re.compile(r' -Winvalid-pch| -include ("[^"]*cmake_pch\.hxx"|\S*cmake_pch\.hxx)')
-entries = json.load(open(sys.argv[1]))
-for entry in entries:
-    entry["command"] = precompiled.sub("", entry["command"])
+batched = re.compile(r'^#include "(.*)"$', re.M)
+
+def without_precompiled(arguments):
+    kept = []
+    for argument in arguments:
+        if kept and kept[-1] == "-include" and argument.endswith("cmake_pch.hxx"):
+            kept.pop()
+        elif argument != "-Winvalid-pch":
+            kept.append(argument)
+    return kept
+
+def sources_of(entry):
+    path = os.path.join(entry["directory"], entry["file"])
+    if "/Unity/unity_" not in path:
+        return [path]
+    return batched.findall(open(path, encoding="utf-8").read())
+
+entries, seen = [], set()
+for entry in json.load(open(sys.argv[1])):
+    arguments = without_precompiled(shlex.split(entry["command"]))
+    batch = os.path.join(entry["directory"], entry["file"])
+    for source in sources_of(entry):
+        entries.append({"directory": entry["directory"], "file": source,
+                        "arguments": [source if a == entry["file"] or a == batch else a for a in arguments]})
+        path = os.path.realpath(source)
+        if path.startswith(own) and path not in seen:
+            seen.add(path)
+            print(path)
 json.dump(entries, open(sys.argv[3], "w"), indent=1)
-seen = set()
-for entry in entries:
-    path = os.path.realpath(os.path.join(entry["directory"], entry["file"]))
-    if path.startswith(own) and path not in seen:
-        seen.add(path)
-        print(path)
 PY
 grep -E "/(src|packaging)/" "$work/files" >"$work/product" || true
 grep -vE "/(src|packaging)/" "$work/files" >"$work/checks" || true

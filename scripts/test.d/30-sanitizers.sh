@@ -27,10 +27,9 @@ started=$SECONDS
 # Assertions on (Debug), lightly optimised: unoptimised code runs the
 # exhaustive tests many times slower under the sanitizers. Line tables are
 # all a stack trace needs.
-# The benchmarks are left out: no test runs them. Sources are compiled in
-# batches (a unity build), which reads the toolkit's headers once per batch.
+# The benchmarks are left out: no test runs them.
 build_into "$BUILD_DIR" -DNUTROVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
-    "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1" -DNUTROVO_BUILD_BENCH=OFF -DCMAKE_UNITY_BUILD=ON
+    "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1" -DNUTROVO_BUILD_BENCH=OFF
 built=$SECONDS
 # Tests labelled "build" configure and build the sources afresh in a folder of
 # their own, without the sanitizers: they run no code of this build, and the
