@@ -1,43 +1,28 @@
 #!/usr/bin/env bash
 # A private PostgreSQL server for the register's tests and the benchmark: a
-# cluster of its own (initdb) in STATE_DIR/data, run by an unprivileged user
-# (nobody when started by root, else the caller), reached on a socket in
-# STATE_DIR/socket and, for TLS, on a loopback port picked free at start. The
-# machine's own clusters, port 5432 and everything under /etc are left alone.
+# cluster of its own (initdb) in STATE_DIR/data, run by nobody when started by
+# root (else by the caller), on a socket in STATE_DIR/socket and, for TLS, on
+# a free loopback port. The machine's clusters, port 5432 and /etc are left alone.
 #
-#   pg-fixture.sh start STATE_DIR           make the cluster, its roles and databases; start it
-#   pg-fixture.sh stop STATE_DIR            stop the server (by PID) and remove STATE_DIR
-#   pg-fixture.sh stop-server STATE_DIR     stop the server, keep the cluster
-#   pg-fixture.sh start-server STATE_DIR    start it again, back once it accepts connections
-#   pg-fixture.sh psql STATE_DIR SQL        SQL as the superuser on
-#                                           nutrovo; rows unaligned, stops at the first error
-#   pg-fixture.sh connection STATE_DIR [ROLE [DATABASE]]
-#                                           the connection string over the socket
-#                                           (default: nutrovo_app on nutrovo)
+#   pg-fixture.sh start|stop STATE_DIR        make the cluster, roles and database and
+#                                             start it | stop it and remove STATE_DIR
+#   pg-fixture.sh stop-server|start-server STATE_DIR   stop it, keeping the cluster | start it again
+#   pg-fixture.sh psql STATE_DIR SQL          SQL as the superuser on nutrovo, rows unaligned
+#   pg-fixture.sh connection STATE_DIR [ROLE [DATABASE]]   a connection string over the socket
 #
-# Roles (the passwords are the tests', on a server that lives for one run):
-#   nutrovo_admin  superuser, no password: the socket only
-#   nutrovo_owner  owns the database nutrovo, and so its schema public: it
-#                  creates the program's tables on first set-up
-#   nutrovo_app    LOGIN and nothing else but what nutrovo_owner's default
-#                  privileges give it in public: SELECT, INSERT, UPDATE, DELETE
-#                  on tables, USAGE, SELECT on sequences
-#   nutrovo_pw     a member of nutrovo_app that always has to give its password
-#   nutrovo_reader LOGIN, and SELECT on nutrovo_owner's tables only
-# nutrovo_owner, nutrovo_app and nutrovo_pw have the password "nutrovo-test".
-# On the socket nutrovo_pw needs it (scram-sha-256) and the others are
-# trusted; TCP takes TLS connections only, each with a password.
+# Roles: nutrovo_admin, superuser, socket only; nutrovo_owner owns the
+# database nutrovo and makes the program's tables; nutrovo_app may only read
+# and write rows there (nutrovo_owner's default privileges); nutrovo_pw is a
+# member of nutrovo_app that must give its password on the socket too (the
+# others are trusted there); nutrovo_reader may only read. All but the admin
+# have the password "nutrovo-test"; TCP takes TLS with a password only.
 #
-# Also in STATE_DIR: port (the TCP port, which the socket's name,
-# .s.PGSQL.<port>, carries too), ca.crt (the throw-away CA that signed the
-# server's certificate for localhost), pg_service.conf (services nutrovo_app,
-# nutrovo_owner and nutrovo_pw on the socket and nutrovo_tls, nutrovo_app over
-# TLS, for PGSERVICEFILE) and server.log.
-#
-# STATE_DIR must be short (the socket path must fit a Unix socket address) and
-# reachable by the server's user. start makes it (or takes an empty one),
-# marks it as this fixture's own and sweeps marked folders of the same family
-# (STATE_DIR up to its last "-", then anything) that a killed run left behind.
+# STATE_DIR also holds port, ca.crt (the server's throw-away certificate,
+# which signs itself), pg_service.conf (nutrovo_app, nutrovo_owner and
+# nutrovo_pw on the socket, nutrovo_tls over TLS) and server.log. It must be
+# short (a socket path) without blanks or quotes, and reachable by the
+# server's user; start marks it as the fixture's and sweeps its family's
+# folders that a killed run left behind.
 set -euo pipefail
 
 readonly usage="usage: $0 start|stop|stop-server|start-server|psql|connection STATE_DIR"
@@ -116,6 +101,8 @@ require_tools() {
     [ -n "$bin" ] && [ -x "$bin/postgres" ] && [ -x "$client_bin/psql" ] ||
         fail "no PostgreSQL server and client under /usr/lib/postgresql or NUTROVO_PG_PACKAGE_ROOT; run scripts/test.sh, which makes them ready"
     command -v openssl >/dev/null || fail "openssl is missing; install the packages in scripts/test.d/register.packages"
+    # It goes into connection strings unquoted.
+    case $dir in *[[:space:]\'\\]*) fail "STATE_DIR may hold no blank, quote or backslash" ;; esac
     # sun_path holds 108 bytes with its terminator; the name is .s.PGSQL.<port>.lock.
     [ $((${#socket_dir} + 20)) -lt 108 ] || fail "the socket path under $socket_dir is too long; use a shorter STATE_DIR"
 }
@@ -223,24 +210,14 @@ free_port() {
     fail "found no free port in $tries tries"
 }
 
+# A throw-away certificate for localhost that signs itself: the clients take
+# it as their root (ca.crt), and verify-full checks the name against it as
+# against a clinic's CA.
 write_certificates() {
-    local work=$dir/ca-work
-    mkdir -m 0700 "$work"
-    openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 2 \
-        -subj "/CN=Nutrovo test CA" -keyout "$work/ca.key" -out "$dir/ca.crt" \
-        -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign \
-        2>"$work/log" || { cat "$work/log" >&2; fail "openssl could not make the CA"; }
-    openssl req -new -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes \
-        -subj "/CN=localhost" -keyout "$data/server.key" -out "$work/server.csr" 2>>"$work/log" &&
-        openssl x509 -req -in "$work/server.csr" -CA "$dir/ca.crt" -CAkey "$work/ca.key" \
-            -CAserial "$work/ca.srl" -CAcreateserial -days 2 -out "$data/server.crt" -extfile <(
-                echo "subjectAltName=DNS:localhost,IP:127.0.0.1"
-                echo "basicConstraints=critical,CA:FALSE"
-                echo "extendedKeyUsage=serverAuth"
-            ) 2>>"$work/log" || { cat "$work/log" >&2; fail "openssl could not make the server's certificate"; }
-    # The CA's key is not needed again: nothing else can be signed with it.
-    rm -rf "$work"
-    chmod 0644 "$dir/ca.crt"
+    openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 2 -subj "/CN=localhost" \
+        -addext subjectAltName=DNS:localhost,IP:127.0.0.1 -keyout "$data/server.key" -out "$data/server.crt" \
+        2>"$dir/openssl.log" || { cat "$dir/openssl.log" >&2; fail "openssl could not make the certificate"; }
+    install -m 0644 "$data/server.crt" "$dir/ca.crt"
     chmod 0600 "$data/server.key"
     chown "$server_user:" "$data/server.key" "$data/server.crt"
 }
@@ -344,16 +321,8 @@ run_psql() {
     "$client_bin/psql" -X -q -At -v ON_ERROR_STOP=1 "$(socket_connection "$superuser" "$database")" "$@"
 }
 
-# A value of a libpq connection string, quoted when it has to be.
-conninfo_value() {
-    case $1 in
-    *[[:space:]\'\\]* | '') printf "'%s'" "$(printf '%s' "$1" | sed "s/[\\\\']/\\\\&/g")" ;;
-    *) printf '%s' "$1" ;;
-    esac
-}
-
 socket_connection() {
-    echo "host=$(conninfo_value "$socket_dir") port=$(port) dbname=$(conninfo_value "${2:-nutrovo}") user=$(conninfo_value "${1:-nutrovo_app}")"
+    echo "host=$socket_dir port=$(port) dbname=${2:-nutrovo} user=${1:-nutrovo_app}"
 }
 
 write_service_file() {

@@ -64,25 +64,21 @@ public:
     TestRegister(const TestRegister &) = delete;
     TestRegister &operator=(const TestRegister &) = delete;
 
-    Engine engine() const { return engine_; }
     QString folder() const { return home_.filePath("data/nutrovo"); }
     QString filePath() const { return folder() + "/register.sqlite"; }
 
-    // The test's own statement; its failure fails the test.
+    // The test's own statement; its failure fails the test. BEGIN and its
+    // like can't be prepared, so only statements with values are.
     QSqlQuery sql(const QString &statement, const QVariantList &values = {})
     {
         QSqlQuery query(own());
-        bool ran = false;
-        if (values.isEmpty()) { // BEGIN and its like can't be prepared
-            ran = query.exec(statement);
-        } else {
-            ran = query.prepare(statement);
-            for (qsizetype i = 0; i < values.size(); ++i)
-                query.bindValue(int(i), values.at(i));
-            ran = ran && query.exec();
-        }
+        bool ran = values.isEmpty() ? query.exec(statement) : query.prepare(statement);
+        for (qsizetype i = 0; i < values.size(); ++i)
+            query.bindValue(int(i), values.at(i));
+        if (ran && !values.isEmpty())
+            ran = query.exec();
         if (!ran)
-            qWarning("%s: %s", qPrintable(statement), qPrintable(query.lastError().text()));
+            QTest::qFail(qPrintable(statement + ": " + query.lastError().text()), __FILE__, __LINE__);
         return query;
     }
 
