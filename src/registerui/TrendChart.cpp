@@ -6,6 +6,7 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace nutrovo::registerui {
@@ -27,16 +28,30 @@ struct Span {
     }
 };
 
-// A scale with a margin around the values, and some height for one value.
+// A scale with a margin around the values, some height for one value, and
+// labels on round numbers a few steps apart: the chart is short, and a label
+// that has less than its own height is drawn as "...".
 void fit(QValueAxis &scale, const Span &span, double least)
 {
-    if (span.low > span.high) {
-        scale.setRange(0, least);
-        return;
+    double low = 0;
+    double high = least;
+    if (span.low <= span.high) {
+        const double margin = std::max((span.high - span.low) * 0.1, least / 2);
+        low = std::max(0.0, span.low - margin);
+        high = span.high + margin;
     }
-    const double margin = std::max((span.high - span.low) * 0.1, least / 2);
-    scale.setRange(std::max(0.0, span.low - margin), span.high + margin);
-    scale.applyNiceNumbers();
+    const double rough = (high - low) / 3;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(rough)));
+    double step = 10 * magnitude;
+    for (const double multiple : {1.0, 2.0, 5.0})
+        if (multiple * magnitude >= rough) {
+            step = multiple * magnitude;
+            break;
+        }
+    low = std::floor(low / step) * step;
+    high = std::ceil(high / step) * step;
+    scale.setRange(low, high);
+    scale.setTickCount(static_cast<int>(std::lround((high - low) / step)) + 1);
 }
 
 QLineSeries *pointedLine(const QString &name)
