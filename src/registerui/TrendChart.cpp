@@ -40,7 +40,7 @@ void fit(QValueAxis &scale, const Span &span, double least)
         low = std::max(0.0, span.low - margin);
         high = span.high + margin;
     }
-    const double rough = (high - low) / 3;
+    const double rough = std::max(high - low, 1.0) / 3;
     const double magnitude = std::pow(10.0, std::floor(std::log10(rough)));
     double step = 10 * magnitude;
     for (const double multiple : {1.0, 2.0, 5.0})
