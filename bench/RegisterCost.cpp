@@ -258,7 +258,9 @@ std::optional<std::string> preparedCopy(const RegisterScale &scale, const std::s
     return std::nullopt;
 }
 
-// The benchmark's own settings and data folders, as the tests have.
+// The benchmark's own settings and data folders, as the tests have: one for
+// the whole run, removed at its end. The settings' folder is read once per
+// process, so a second one would leave the first written again after its removal.
 struct PrivateHome {
     QTemporaryDir folder;
     PrivateHome()
@@ -267,6 +269,12 @@ struct PrivateHome {
         qputenv("XDG_DATA_HOME", QFile::encodeName(folder.filePath(QStringLiteral("data"))));
     }
 };
+
+const PrivateHome &privateHome()
+{
+    static const PrivateHome home;
+    return home;
+}
 
 // What the server fixture printed, or nothing when it failed.
 std::optional<QString> fixture(const std::string &script, const QStringList &arguments)
@@ -284,7 +292,7 @@ RegisterCosts measureLocalRegister(const RegisterScale &scale, const std::string
 {
     RegisterCosts costs;
     costs.engine = "local file";
-    const PrivateHome home;
+    privateHome();
     reg::saveConnectionSetting(QString());
     const QString path = reg::localRegisterPath();
     if (auto failure = preparedCopy(scale, cacheFolder, path, costs)) {
@@ -303,7 +311,6 @@ RegisterCosts measureServerRegister(const RegisterScale &scale, const std::strin
 {
     RegisterCosts costs;
     costs.engine = "server, this machine";
-    const PrivateHome home;
     const QString state = QStringLiteral("/tmp/nutrovo-pg-bench-%1").arg(QCoreApplication::applicationPid());
     if (!fixture(fixtureScript, {QStringLiteral("start"), state})) {
         costs.failure = "the private PostgreSQL server did not start (run as root)";
@@ -312,7 +319,7 @@ RegisterCosts measureServerRegister(const RegisterScale &scale, const std::strin
     const auto connection = [&](const char *role) {
         return fixture(fixtureScript, {QStringLiteral("connection"), state, QLatin1String(role)}).value_or(QString());
     };
-    const QString local = home.folder.filePath(QStringLiteral("local.sqlite"));
+    const QString local = privateHome().folder.filePath(QStringLiteral("local.sqlite"));
     if (auto failure = preparedCopy(scale, cacheFolder, local, costs)) {
         costs.failure = *failure;
     } else {
