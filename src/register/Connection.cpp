@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <utility>
 
 namespace nutrovo::reg {
 
@@ -278,10 +279,13 @@ std::optional<Failure> Connection::openServer(const QString &password)
         const QSqlError error = db.lastError();
         return failure(asksForPassword(error) ? Trouble::NeedsPassword : Trouble::Unreachable, words(error));
     }
-    for (const QString &limit : {QStringLiteral("SET statement_timeout = %1").arg(serverStatementMs),
-                                 QStringLiteral("SET lock_timeout = %1").arg(busyWaitMs),
-                                 QStringLiteral("SET idle_in_transaction_session_timeout = %1").arg(serverStatementMs)}) {
-        if (const Query set = run(limit); !set.ran())
+    const std::pair<const char *, int> limits[] = {{"statement_timeout", serverStatementMs},
+                                                   {"lock_timeout", busyWaitMs},
+                                                   {"idle_in_transaction_session_timeout", serverStatementMs}};
+    for (const auto &[setting, ms] : limits) {
+        const Query set = run(QStringLiteral("SELECT set_config(?, ?, false)"),
+                              {QString::fromLatin1(setting), QString::number(ms)});
+        if (!set.ran())
             return set.failure();
     }
     Query who = run(QStringLiteral("SELECT current_user"));
@@ -391,12 +395,11 @@ std::optional<Failure> Connection::migrate()
     if (!transaction.begun())
         return transaction.failure();
     if (engine() == Engine::PostgreSQL) {
-        for (const QString &statement :
-             {QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(layoutLock),
-              QStringLiteral("CREATE TABLE IF NOT EXISTS nutrovo_schema (version INTEGER NOT NULL)")}) {
-            if (const Query step = run(statement); !step.ran())
-                return step.failure();
-        }
+        if (const Query held = run(QStringLiteral("SELECT pg_advisory_xact_lock(?)"), {layoutLock}); !held.ran())
+            return held.failure();
+        if (const Query made = run(QStringLiteral("CREATE TABLE IF NOT EXISTS nutrovo_schema (version INTEGER NOT NULL)"));
+            !made.ran())
+            return made.failure();
     }
     Result<int> version = layoutVersion();
     if (!version.ok())
@@ -407,7 +410,8 @@ std::optional<Failure> Connection::migrate()
                 return step.failure();
     }
     const Query stamp = engine() == Engine::SQLite
-                            ? run(QStringLiteral("PRAGMA user_version = %1").arg(schemaVersion))
+                            // A pragma takes no bound value; this is the program's own constant.
+                            ? run(QStringLiteral("PRAGMA user_version = ") + QString::number(schemaVersion))
                             : run(QStringLiteral("DELETE FROM nutrovo_schema"));
     if (!stamp.ran())
         return stamp.failure();

@@ -32,16 +32,18 @@ QString placeholders(qsizetype count)
     return marks.join(QStringLiteral(", "));
 }
 
+// The statements below are put together from this file's own column list and
+// fixed clauses only; every value goes in bound, through a "?".
 QString selectVisits(const QString &where)
 {
-    return QStringLiteral("SELECT v.id, c.name, %1 FROM visits v JOIN clients c ON c.id = v.client_id WHERE %2")
-        .arg(joined(visitColumns(), QStringLiteral("v.")), where);
+    return QStringLiteral("SELECT v.id, c.name, ") + joined(visitColumns(), QStringLiteral("v.")) +
+           QStringLiteral(" FROM visits v JOIN clients c ON c.id = v.client_id WHERE ") + where;
 }
 
 QString insertVisit(const QString &onConflict)
 {
-    return QStringLiteral("INSERT INTO visits (client_id, %1) VALUES (?, %2) ON CONFLICT (client_id, visit_day) %3")
-        .arg(joined(visitColumns()), placeholders(visitColumns().size()), onConflict);
+    return QStringLiteral("INSERT INTO visits (client_id, ") + joined(visitColumns()) + QStringLiteral(") VALUES (?, ") +
+           placeholders(visitColumns().size()) + QStringLiteral(") ON CONFLICT (client_id, visit_day) ") + onConflict;
 }
 
 // The client's latest visit, after a visit of `day` was added.
@@ -57,7 +59,7 @@ QString updateVisit()
     QStringList assignments;
     for (const QString &column : visitColumns())
         assignments.append(column + QStringLiteral(" = ?"));
-    return QStringLiteral("UPDATE visits SET %1 WHERE id = ?").arg(assignments.join(QStringLiteral(", ")));
+    return QStringLiteral("UPDATE visits SET ") + assignments.join(QStringLiteral(", ")) + QStringLiteral(" WHERE id = ?");
 }
 
 // A whole number that fits an int, or nothing: a value of another type
@@ -419,7 +421,7 @@ Result<CopyReport> RegisterStore::copyFrom(RegisterStore &source)
 Result<QList<DatedVisit>> RegisterStore::visitsAfter(qint64 id, int count)
 {
     return command<QList<DatedVisit>>(Purpose::Browse, [&](const Connection &db) -> Result<QList<DatedVisit>> {
-        Query query = db.run(selectVisits(QStringLiteral("v.id > ? ORDER BY v.id LIMIT %1").arg(count)), {id});
+        Query query = db.run(selectVisits(QStringLiteral("v.id > ? ORDER BY v.id LIMIT ?")), {id, count});
         if (!query.ran())
             return query.failure();
         QList<DatedVisit> read;
