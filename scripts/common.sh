@@ -37,7 +37,7 @@ ensure_packages() {
 # only what it needs to run (its libraries, the client, time zones) is
 # installed.
 ensure_postgresql_server() {
-    local root=$1 package work
+    local root=$1 package
     local -a needs
     export NUTROVO_PG_PACKAGE_ROOT=$root
     if compgen -G '/usr/lib/postgresql/*/bin/postgres' >/dev/null ||
@@ -51,11 +51,20 @@ ensure_postgresql_server() {
         grep -vxE 'postgresql-common|ssl-cert|debconf.*|locales|locales-all')
     ensure_packages "${needs[@]}" || return 1
     echo "Unpacking $package into $root (not installed: it would start a cluster of the system's own) ..."
+    unpack_package "$package" "$root"
+}
+
+# Downloads a Debian package and unpacks its files into the given folder
+# (made with its parents; a fresh checkout has no build folder yet), without
+# installing it. A half-unpacked folder is never left under that name.
+unpack_package() {
+    local package=$1 root=$2 work status=0
     work=$(mktemp -d)
-    (cd "$work" && apt-get download -qq "$package" 2>/dev/null) && rm -rf "$root" &&
-        dpkg-deb -x "$work"/*.deb "$root"
-    local status=$?
-    rm -rf "$work"
+    { (cd "$work" && apt-get download -qq "$package" 2>/dev/null) &&
+        rm -rf "$root" "$root.partial" && mkdir -p "$root.partial" &&
+        dpkg-deb -x "$work"/*.deb "$root.partial" && mv "$root.partial" "$root"; } || status=$?
+    rm -rf "$work" "$root.partial"
+    [ "$status" -eq 0 ] || echo "could not unpack $package into $root" >&2
     return "$status"
 }
 
