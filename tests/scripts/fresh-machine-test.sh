@@ -31,6 +31,8 @@ apt-get() {
     echo "apt-get $*" >>"$scratch/apt-calls"
     case $1 in
     download) [ "$3" = postgresql-99 ] && cp "$scratch/postgresql-99_1_all.deb" . ;;
+    update) : ;;
+    install) [ "$*" = "install -y -qq --no-install-recommends nutrovo-absent-1 nutrovo-absent-2" ] ;;
     *) return 1 ;;
     esac
 }
@@ -54,6 +56,20 @@ check "and leaves no folder behind" test ! -e "$missing"
 : >"$scratch/apt-calls"
 check "installed packages fetch nothing" ensure_packages bash coreutils
 check "not even apt's lists" test ! -s "$scratch/apt-calls"
+
+# A fresh machine: the lists are fetched once, then only the missing packages
+# installed; without root, nothing is tried and the message names them.
+: >"$scratch/apt-calls"
+check "missing packages: the lists, then exactly those installed" \
+    ensure_packages bash nutrovo-absent-1 coreutils nutrovo-absent-2
+check "in that order" diff <(printf 'apt-get update -qq\napt-get install -y -qq --no-install-recommends nutrovo-absent-1 nutrovo-absent-2\n') \
+    "$scratch/apt-calls"
+: >"$scratch/apt-calls"
+id() { if [ "$*" = -u ]; then echo 1000; else command id "$@"; fi; }
+export -f id ensure_packages
+check "without root: a failure that says what to install" \
+    bash -c '! ensure_packages nutrovo-absent-1 2>"$0/stderr" && grep -q "apt-get install -y --no-install-recommends nutrovo-absent-1" "$0/stderr"' "$scratch"
+check "and nothing fetched" test ! -s "$scratch/apt-calls"
 
 [ "$failures" -eq 0 ] || { echo "$failures failed" >&2; exit 1; }
 echo "all passed"
