@@ -64,7 +64,7 @@ std::vector<LmsRow> parsedRows()
             throw std::logic_error("the embedded BMI-for-age table is not in sex and month order");
         rows.push_back(row);
     }
-    if (rows.size() != 2 * monthsPerSex)
+    if (rows.size() != std::size_t{2} * monthsPerSex)
         throw std::logic_error("the embedded BMI-for-age table is incomplete");
     return rows;
 }
@@ -128,7 +128,7 @@ std::string zText(double z)
     const std::int64_t h = hundredths(z);
     const std::int64_t whole = std::llabs(h);
     std::array<char, 32> digits{};
-    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), whole / 100).ptr;
+    auto *const end = std::to_chars(digits.data(), digits.data() + digits.size(), whole / 100).ptr;
     const std::string cents = std::to_string(100 + whole % 100).substr(1);
     const std::string_view sign = h > 0 ? "+" : h < 0 ? "-" : "";
     return std::string(sign) + std::string(digits.data(), end) + "." + cents;
