@@ -637,15 +637,12 @@ void TestRegisterWindow::releasedRegisterIsBroughtUp()
 
     const int layout = obstacle.isEmpty() ? reg::schemaVersion : 1;
     QCOMPARE(reg.value(local ? "PRAGMA user_version" : "SELECT max(version) FROM nutrovo_schema").toInt(), layout);
-    QStringList columns = {"id", "client_id"};
-    for (const QString &column : reg::visitColumns())
-        if (reg::layoutAdding(column) <= layout)
-            columns << column;
+    QStringList columns = {"id", "client_id"}; // in the order listed: a step adds its columns at the end
+    for (int added = 1; added <= layout; ++added)
+        for (const QString &column : reg::visitColumns())
+            columns << (reg::layoutAdding(column) == added ? QStringList{column} : QStringList{});
     QStringList after = rows("visits");
-    QStringList made = after.first().split("|").replaceInStrings(QRegularExpression("=.*"), "");
-    made.sort(); // a step adds its columns at the end
-    columns.sort();
-    QCOMPARE(made, columns);
+    QCOMPARE(after.first().split("|").replaceInStrings(QRegularExpression("=.*"), ""), columns);
     after.replaceInStrings("|bmiclass=NULL", "");
     QCOMPARE(after, visitsBefore);
     QCOMPARE(rows("clients"), clientsBefore);
@@ -667,16 +664,7 @@ void TestRegisterWindow::releasedRegisterIsBroughtUp()
         struct stat mode {};
         QCOMPARE(stat(QFile::encodeName(copy).constData(), &mode), 0);
         QCOMPARE(mode.st_mode & 0777, 0600u);
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "copy");
-            db.setDatabaseName(copy);
-            QVERIFY(db.open());
-            QSqlQuery query(db);
-            QVERIFY(query.exec("SELECT (SELECT count(*) FROM visits), user_version FROM pragma_user_version"));
-            QVERIFY(query.next());
-            QCOMPARE(query.value(0).toInt() * 10 + query.value(1).toInt(), 41); // 4 visits, layout 1
-        }
-        QSqlDatabase::removeDatabase("copy");
+        QCOMPARE(fileBytes(copy).mid(60, 4), QByteArray("\0\0\0\1", 4)); // its header: still layout 1
     }
 }
 

@@ -4,13 +4,10 @@
 #pragma once
 
 #include <QFile>
-#include <QString>
 #include <QStringList>
 
-#include <algorithm>
 #include <cmath>
 #include <map>
-#include <utility>
 
 namespace nutrovo::test {
 
@@ -31,8 +28,7 @@ inline const std::map<std::pair<int, int>, FileLms> &bmiForAgeFile()
 {
     static const auto rows = [] {
         std::map<std::pair<int, int>, FileLms> read;
-        const QStringList lines = QString::fromLatin1(bmiForAgeFileBytes()).split(u'\n', Qt::SkipEmptyParts);
-        for (const QString &line : lines.mid(1)) {
+        for (const QString &line : QString::fromLatin1(bmiForAgeFileBytes()).split(u'\n', Qt::SkipEmptyParts).mid(1)) {
             const QStringList f = line.trimmed().split(u'\t');
             read[{f[0].toInt(), f[1].toInt()}] = {f[2].toDouble(), f[3].toDouble(), f[4].toDouble()};
         }
@@ -46,34 +42,29 @@ inline double bmiAtSd(const FileLms &p, double k) { return p.m * std::pow(1 + p.
 
 inline QString expectedBmiReading(double bmi, int sexIndex, int ageYears)
 {
-    if (ageYears >= 20) {
-        const std::pair<double, const char *> classes[] = {{18.5, "Underweight"}, {25, "Normal weight"},
-                                                           {30, "Pre-obesity"},   {35, "Obesity class I"},
-                                                           {40, "Obesity class II"}};
-        for (const auto &[below, name] : classes)
-            if (bmi < below - 1e-9)
-                return QString::fromLatin1(name);
-        return QStringLiteral("Obesity class III");
-    }
+    const auto first = [](double value, const std::map<double, const char *> &from) {
+        return QString::fromLatin1(from.upper_bound(value)->second);
+    };
+    if (ageYears >= 20) // the BMI as shown has one decimal
+        return first(bmi + 0.05, {{18.5, "Underweight"}, {25, "Normal weight"}, {30, "Pre-obesity"},
+                                  {35, "Obesity class I"}, {40, "Obesity class II"}, {1e9, "Obesity class III"}});
     const FileLms p = bmiForAgeFile().at({sexIndex == 0 ? 1 : 2, std::min(ageYears * 12 + 6, 228)});
     double z = (std::pow(bmi / p.m, p.l) - 1) / (p.l * p.s);
-    if (z > 3)
-        z = 3 + (bmi - bmiAtSd(p, 3)) / (bmiAtSd(p, 3) - bmiAtSd(p, 2));
-    else if (z < -3)
-        z = -3 + (bmi - bmiAtSd(p, -3)) / (bmiAtSd(p, -2) - bmiAtSd(p, -3));
-    QString shown = QString::number(z, 'f', 2);
-    if (shown == QLatin1String("-0.00"))
-        shown = QStringLiteral("0.00");
+    if (std::fabs(z) > 3) {
+        const double sd3 = bmiAtSd(p, z > 0 ? 3 : -3);
+        const double sd2 = bmiAtSd(p, z > 0 ? 2 : -2);
+        z = (z > 0 ? 3 : -3) + (bmi - sd3) / std::fabs(sd3 - sd2);
+    }
+    QString shown = QString::number(z, 'f', 2).replace(QLatin1String("-0.00"), QLatin1String("0.00"));
     const double zShown = shown.toDouble();
     if (zShown > 0)
         shown.prepend(u'+');
-    const char *name = zShown < -5 || zShown > 5 ? "Check height and weight"
-                       : zShown < -3             ? "Severe thinness"
-                       : zShown < -2             ? "Thinness"
-                       : zShown <= 1             ? "Normal"
-                       : zShown <= 2             ? "Overweight"
-                                                 : "Obesity";
-    return QStringLiteral("%1 (z %2)").arg(QLatin1String(name), shown);
+    // Each class up to the last z-score shown (two decimals) that it takes.
+    const QString name = std::fabs(zShown) > 5 ? QStringLiteral("Check height and weight")
+                                               : first(zShown, {{-3.005, "Severe thinness"}, {-2.005, "Thinness"},
+                                                                {1.005, "Normal"}, {2.005, "Overweight"},
+                                                                {1e9, "Obesity"}});
+    return QStringLiteral("%1 (z %2)").arg(name, shown);
 }
 
 } // namespace nutrovo::test
