@@ -112,8 +112,9 @@ TrendChart::TrendChart(QWidget *parent)
         chart->addSeries(bound);
         bound->attachAxis(dates_);
         bound->attachAxis(bmiScale_);
+        // One entry in the legend says what the dashed lines are.
         for (QLegendMarker *marker : chart->legend()->markers(bound))
-            marker->setVisible(false);
+            marker->setVisible(i == 0);
         bounds_.append(bound);
     }
     setAccessibleName(QStringLiteral("Weight and BMI over the visits"));
@@ -184,6 +185,8 @@ void TrendChart::showVisits(const QList<reg::VisitRow> &visits)
     const QList<double> &levels = child ? childBounds : adultBounds;
     for (double level : levels)
         indexes.take(level);
+    bounds_.first()->setName(child ? QStringLiteral("Class bounds (z -2, +1, +2)")
+                                   : QStringLiteral("Class bounds (BMI 18.5, 25, 30)"));
     drawBounds(levels);
     fit(*weightScale_, kilograms, 10);
     fit(*bmiScale_, indexes, 2);
