@@ -611,7 +611,8 @@ void TestRegisterWindow::releasedRegisterIsBroughtUp()
         QVERIFY(QFile::setPermissions(reg.filePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     } else {
         reg.sql("DROP TABLE visits, clients, nutrovo_schema");
-        for (const QString &statement : QString::fromUtf8(fileBytes(fixture + ".sql")).split(";\n", Qt::SkipEmptyParts))
+        for (const QString &statement :
+             QString::fromUtf8(fileBytes(fixture + ".sql")).split(";\n", Qt::SkipEmptyParts))
             reg.sql(statement);
     }
     const auto rows = [&](const QString &table) {
@@ -624,15 +625,15 @@ void TestRegisterWindow::releasedRegisterIsBroughtUp()
         }
         return all;
     };
-    const QStringList clientsBefore = rows("clients");
-    const QStringList visitsBefore = rows("visits");
+    const QStringList clientsBefore = rows("clients"), visitsBefore = rows("visits");
     QCOMPARE(visitsBefore.size(), 4);
     reg.closeOwnConnection();
     const QString copy = reg.folder() + "/register.layout1.sqlite";
     if (obstacle == "copy")
         QVERIFY(QDir().mkdir(copy));
     reg::RegisterStore store(local || !obstacle.isEmpty() ? reg::RegisterLocation::fromSettings()
-                                                          : reg::RegisterLocation::server(serverConnection("nutrovo_owner")));
+                                                          : reg::RegisterLocation::server(serverConnection(
+                                                                "nutrovo_owner")));
     const reg::Result<bool> opened = store.open(reg::RegisterStore::Purpose::Write);
 
     const int layout = obstacle.isEmpty() ? reg::schemaVersion : 1;

@@ -1,8 +1,7 @@
 // The window as a user sees it on a real X server: PNGs of the start-up
-// window, of every formula panel held open, of a child's and an adult's BMI
-// reading, and of the register's dialog with a child of five visits, checked
-// pixel by pixel where a fault would show (colours of the rows, a panel over
-// the grid, sharp art, the chart's lines).
+// window, of every formula panel held open, and of the register's dialog with
+// a client of five visits, checked pixel by pixel where a fault would show
+// (colours of the rows, a panel over the grid, sharp art, the chart's lines).
 #include "BmiForAgeFile.h"
 #include "TestRegister.h"
 #include "WindowProbe.h"
@@ -28,7 +27,6 @@ private slots:
     void startUpWindow();
     void panelsHeldOpen_data();
     void panelsHeldOpen();
-    void bmiReadings_data();
     void bmiReadings();
     void registerDialogWithFiveVisits();
 
@@ -128,33 +126,22 @@ void TestScreenshots::panelsHeldOpen()
     QCOMPARE(pixelAt(grab(), covered, underPanel), QColor(252, 88, 113));
 }
 
-void TestScreenshots::bmiReadings_data()
-{
-    QTest::addColumn<int>("sex");
-    QTest::addColumn<int>("age");
-    QTest::addColumn<int>("weightRow");
-    QTest::addColumn<int>("heightRow");
-    QTest::newRow("boy of 12, 55 kg, 152.4 cm") << 0 << 12 << 31 << 12;
-    QTest::newRow("woman of 45, 80 kg, 165.1 cm") << 1 << 45 << 86 << 17;
-}
-
+// The BMI's reading for a boy of 12 (55 kg, 152.4 cm) and a woman of 45 (80 kg, 165.1 cm).
 void TestScreenshots::bmiReadings()
 {
-    QFETCH(int, sex);
-    QFETCH(int, age);
-    QFETCH(int, weightRow);
-    QFETCH(int, heightRow);
-    control<QAbstractButton>(*form_, QStringLiteral("sex(%1)").arg(sex))->click();
-    control<QComboBox>(*form_, "ageCombo")->setCurrentIndex(age - 10);
-    control<QComboBox>(*form_, "wtCombo")->setCurrentIndex(weightRow);
-    control<QComboBox>(*form_, "htCombo")->setCurrentIndex(heightRow);
-    QCOMPARE(fieldText(*form_, "bmiClass"), expectedBmiReading(fieldText(*form_, "bmi").toDouble(), sex, age));
-    QVERIFY(grab().save(pathFor(QStringLiteral("bmi-%1-%2").arg(sex == 0 ? "boy" : "woman").arg(age))));
+    for (const auto &[sex, age, weightRow, heightRow] : {std::tuple{0, 12, 31, 12}, std::tuple{1, 45, 86, 17}}) {
+        control<QAbstractButton>(*form_, QStringLiteral("sex(%1)").arg(sex))->click();
+        control<QComboBox>(*form_, "ageCombo")->setCurrentIndex(age - 10);
+        control<QComboBox>(*form_, "wtCombo")->setCurrentIndex(weightRow);
+        control<QComboBox>(*form_, "htCombo")->setCurrentIndex(heightRow);
+        QCOMPARE(fieldText(*form_, "bmiClass"), expectedBmiReading(fieldText(*form_, "bmi").toDouble(), sex, age));
+        QVERIFY(grab().save(pathFor(QStringLiteral("bmi-%1-%2").arg(sex == 0 ? "boy" : "woman").arg(age))));
+    }
 }
 
-// Five visits a month apart of a boy of 12, the weight going down: the
-// visit list and a chart whose weight line falls from left to right, beside
-// his BMI-for-age z-scores, drawn at the screen's own resolution.
+// Five visits a month apart, the weight going down: the visit list and a
+// chart whose weight line falls from left to right, beside a boy's z-scores,
+// drawn at the screen's own resolution.
 void TestScreenshots::registerDialogWithFiveVisits()
 {
     QTemporaryDir settings;

@@ -13,6 +13,7 @@ namespace nutrovo::test {
 
 struct FileLms {
     double l = 0, m = 0, s = 0;
+    friend bool operator==(const FileLms &, const FileLms &) = default;
 };
 
 inline QByteArray bmiForAgeFileBytes()
@@ -42,9 +43,8 @@ inline double bmiAtSd(const FileLms &p, double k) { return p.m * std::pow(1 + p.
 
 inline QString expectedBmiReading(double bmi, int sexIndex, int ageYears)
 {
-    const auto first = [](double value, const std::map<double, const char *> &from) {
-        return QString::fromLatin1(from.upper_bound(value)->second);
-    };
+    const auto first = [](double value, const std::map<double, const char *> &upTo) { // the class up to a bound
+        return QString::fromLatin1(upTo.upper_bound(value)->second); };
     if (ageYears >= 20) // the BMI as shown has one decimal
         return first(bmi + 0.05, {{18.5, "Underweight"}, {25, "Normal weight"}, {30, "Pre-obesity"},
                                   {35, "Obesity class I"}, {40, "Obesity class II"}, {1e9, "Obesity class III"}});
@@ -57,8 +57,7 @@ inline QString expectedBmiReading(double bmi, int sexIndex, int ageYears)
     }
     QString shown = QString::number(z, 'f', 2).replace(QLatin1String("-0.00"), QLatin1String("0.00"));
     const double zShown = shown.toDouble();
-    if (zShown > 0)
-        shown.prepend(u'+');
+    shown.prepend(QLatin1String(zShown > 0 ? "+" : ""));
     // Each class up to the last z-score shown (two decimals) that it takes.
     const QString name = std::fabs(zShown) > 5 ? QStringLiteral("Check height and weight")
                                                : first(zShown, {{-3.005, "Severe thinness"}, {-2.005, "Thinness"},

@@ -142,10 +142,9 @@ void TestLayout::everythingInsideTheSheet()
         if (w->objectName().isEmpty() || w->objectName().startsWith(u"qt_") || w->isWindow())
             continue;
         const QRect visible = onWindow(*form_, w) & form_->rect();
-        if (added.contains(w->objectName()))
-            QVERIFY2(form_->rect().contains(onWindow(*form_, w)), qPrintable(w->objectName()));
-        else
-            QVERIFY2(sheet.contains(visible), qPrintable(w->objectName()));
+        const bool isAdded = added.contains(w->objectName());
+        QVERIFY2((isAdded ? form_->rect() : sheet).contains(isAdded ? onWindow(*form_, w) : visible),
+                 qPrintable(w->objectName()));
         for (const QString &name : added)
             QVERIFY2(w->objectName() == name || w->isAncestorOf(control(*form_, name)) ||
                          !onWindow(*form_, w).intersects(onWindow(*form_, control(*form_, name))),
