@@ -13,6 +13,7 @@ namespace nutrovo {
 // its visual row and column still means something).
 #define NUTROVO_OUTPUT_FIELDS(X) \
     X(bmi, "bmi", "Body mass index") \
+    X(bmiClass, "bmiClass", "BMI class") \
     X(protprot, "protprot", "Protein grams per day from protein foods") \
     X(protfat, "protfat", "Fat grams per day from protein foods") \
     X(protcho, "protcho", "Carbohydrate grams per day from protein foods") \

@@ -1,6 +1,7 @@
 #include "consult/Recalculate.h"
 
 #include "energy/Energy.h"
+#include "growth/BmiReading.h"
 #include "mealplan/MealPlan.h"
 #include "numeric/Checked.h"
 
@@ -20,11 +21,15 @@ mealplan::Servings servingsOf(const ConsultState &s)
     return {s.starchServ, s.protServ, s.milkServ, s.vegServ, s.fatServ, s.sugarServ, s.milkType};
 }
 
+// The BMI, then what it means for the client's age and sex, read from the
+// BMI as shown.
 void showBodyMassIndex(const ConsultState &s, Display &out)
 {
-    // Without a positive height the field keeps whatever it showed.
-    if (const auto bmi = energy::bodyMassIndex(clientOf(s)))
-        out.number(Output::bmi, *bmi);
+    // Without a positive height both fields keep whatever they showed.
+    if (const auto bmi = energy::bodyMassIndex(clientOf(s))) {
+        const double shown = out.number(Output::bmi, *bmi);
+        out.word(Output::bmiClass, growth::bmiReading(shown, s.sexIndex, s.ageYears));
+    }
 }
 
 // Cells of the gram grid as shown, by nutrient and then in grid order.
@@ -153,7 +158,7 @@ void showTargets(const Maintenance &m, Display &out)
 std::optional<Section> sectionOf(Output field)
 {
     // The fields are listed in the order the parts write them.
-    if (field == Output::bmi)
+    if (field == Output::bmi || field == Output::bmiClass)
         return Section::BodyMassIndex;
     if (field >= Output::protprot && field <= Output::choper)
         return Section::MealPattern;
@@ -170,8 +175,8 @@ Sections sectionsReading(const ConsultState &before, const ConsultState &after)
     const auto set = [&](Section section, bool changed) {
         sections.set(static_cast<std::size_t>(section), changed);
     };
-    set(Section::BodyMassIndex,
-        before.heightCm != after.heightCm || before.weightKg != after.weightKg);
+    set(Section::BodyMassIndex, before.heightCm != after.heightCm || before.weightKg != after.weightKg ||
+                                    before.ageYears != after.ageYears || before.sexIndex != after.sexIndex);
     set(Section::MealPattern, servingsOf(before) != servingsOf(after));
     set(Section::Energy, clientOf(before) != clientOf(after));
     set(Section::Sex, before.sexIndex != after.sexIndex);

@@ -13,7 +13,7 @@ namespace nutrovo {
 // own fields, so a part whose inputs are unchanged would write what its
 // fields already show.
 enum class Section : std::size_t {
-    BodyMassIndex, // height, weight
+    BodyMassIndex, // height, weight; with age and sex, its reading
     MealPattern,   // the six servings and the milk type: gram grid, totals
     Energy,        // sex, age, height, weight, activity: maintenance, targets
     Sex,           // sex

@@ -224,7 +224,7 @@ Result<std::unique_ptr<Connection>> Connection::open(const RegisterLocation &loc
         return version.failure();
     if (version.value() == 0 && purpose == RegisterStore::Purpose::Browse)
         return std::unique_ptr<Connection>(); // an empty register: nothing to read
-    if (auto notSetUp = connection->setUp(purpose, version.value()))
+    if (auto notSetUp = connection->setUp(version.value()))
         return *notSetUp;
     return connection;
 }
@@ -326,8 +326,9 @@ Result<int> Connection::layoutVersion() const
     return version.value(0).toInt();
 }
 
-std::optional<Failure> Connection::setUp(RegisterStore::Purpose purpose, int version)
+std::optional<Failure> Connection::setUp(int version)
 {
+    layout_ = version;
     if (version > schemaVersion)
         return keepToReading(version);
     if (engine() == Engine::SQLite) {
@@ -336,20 +337,59 @@ std::optional<Failure> Connection::setUp(RegisterStore::Purpose purpose, int ver
                 return set.failure();
         if (auto unlogged = useWriteAheadLog(version < schemaVersion))
             return unlogged;
+        if (version > 0 && version < schemaVersion)
+            if (auto uncopied = backUpBeforeMigrating(version))
+                return uncopied;
     }
     if (version < schemaVersion) {
-        if (auto unmigrated = migrate()) {
+        auto unmigrated = migrate();
+        if (!unmigrated) {
+            layout_ = schemaVersion;
+        } else {
             if (unmigrated->trouble != Trouble::ReadOnly)
                 return unmigrated;
-            if (version == 0 || purpose == RegisterStore::Purpose::Write)
+            if (version == 0)
                 return Failure{Trouble::ReadOnly,
                                QStringLiteral("The register's tables on the server (%1) are not set up for this "
                                               "version of the program, and the role %2 may not set them up (%3). "
                                               "The README's clinic set-up says how.")
                                    .arg(location_.shownName(), user_, unmigrated->message)};
+            // Read as they are; a save would leave out what they lack.
+            readOnlyReason_ = QStringLiteral("The register's tables on the server (%1) are of an older layout than "
+                                             "this version of the program's, and the role %2 may not bring them up "
+                                             "to it. It is only read: nothing is saved or deleted.")
+                                  .arg(location_.shownName(), user_);
+            return std::nullopt;
         }
     }
     return checkWriteRights();
+}
+
+// The file as it is, copied beside it by SQLite itself (a consistent copy,
+// private like the register) before its layout changes. A copy that can't be
+// made stops the change: nothing is written.
+std::optional<Failure> Connection::backUpBeforeMigrating(int version) const
+{
+    const QFileInfo file(location_.filePath);
+    QString copy;
+    for (int attempt = 1; copy.isEmpty() || QFileInfo(copy).isFile(); ++attempt) // earlier copies are kept
+        copy = file.dir().filePath(QStringLiteral("%1.layout%2%3.sqlite")
+                                       .arg(file.completeBaseName())
+                                       .arg(version)
+                                       .arg(attempt == 1 ? QString() : QStringLiteral("-%1").arg(attempt)));
+    const auto unmade = [&](const QString &why) {
+        return failure(Trouble::WriteFailed,
+                       QStringLiteral("its copy %1 can't be made before this version of the program changes its "
+                                      "layout (%2); nothing was changed")
+                           .arg(QDir::toNativeSeparators(copy), why));
+    };
+    if (const auto why = createPrivateFile(copy))
+        return unmade(*why);
+    if (const Query copied = run(QStringLiteral("VACUUM INTO ?"), {copy}); !copied.ran()) {
+        QFile::remove(copy);
+        return unmade(words(copied.sql().lastError()));
+    }
+    return std::nullopt;
 }
 
 // A register of a newer layout is only read, on a connection that can't write.

@@ -59,6 +59,9 @@ public:
     // Who saves: the server's role, or this computer's user.
     const QString &user() const { return user_; }
     const std::optional<QString> &readOnlyReason() const { return readOnlyReason_; }
+    // The register's layout as this session reads it: this program's, or an
+    // older one that this role may not bring up to it.
+    int layout() const { return layout_; }
 
     Query run(const QString &statement, const QVariantList &values = {}) const;
     Query prepare(const QString &statement) const;
@@ -88,10 +91,11 @@ private:
     std::optional<Failure> openServer(const QString &password);
     Result<int> layoutVersion() const;
     std::optional<Failure> checkFile() const;
-    std::optional<Failure> setUp(RegisterStore::Purpose purpose, int version);
+    std::optional<Failure> setUp(int version);
     std::optional<Failure> keepToReading(int version);
     std::optional<Failure> useWriteAheadLog(bool layoutChanges) const;
     std::optional<Failure> migrate();
+    std::optional<Failure> backUpBeforeMigrating(int version) const;
     std::optional<Failure> checkWriteRights();
     QSqlDatabase database() const;
 
@@ -99,6 +103,7 @@ private:
     QString name_; // of the toolkit's connection
     QString user_;
     std::optional<QString> readOnlyReason_;
+    int layout_ = 0;
     Transaction *underWay_ = nullptr; // rolled back when a statement fails
     // What the file's check found: nothing, or the trouble and its words.
     std::shared_future<std::optional<std::pair<Trouble, QString>>> fileCheck_;

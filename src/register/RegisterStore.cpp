@@ -3,6 +3,8 @@
 #include "register/Connection.h"
 #include "register/Schema.h"
 
+#include "pickers/Pickers.h"
+
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -34,9 +36,18 @@ QString placeholders(qsizetype count)
 
 // The statements below are put together from this file's own column list and
 // fixed clauses only; every value goes in bound, through a "?".
-QString selectVisits(const QString &where)
+// The columns of the register's own layout; NULL for those it lacks.
+QString readableColumns(const QStringList &columns, int layout, const QString &prefix = {})
 {
-    return QStringLiteral("SELECT v.id, c.name, ") + joined(visitColumns(), QStringLiteral("v.")) +
+    QStringList readable;
+    for (const QString &column : columns)
+        readable.append(readableColumn(column, layout, prefix));
+    return readable.join(QStringLiteral(", "));
+}
+
+QString selectVisits(const Connection &db, const QString &where)
+{
+    return QStringLiteral("SELECT v.id, c.name, ") + readableColumns(visitColumns(), db.layout(), QStringLiteral("v.")) +
            QStringLiteral(" FROM visits v JOIN clients c ON c.id = v.client_id WHERE ") + where;
 }
 
@@ -92,7 +103,7 @@ ReadBack readVisit(const QSqlQuery &query)
     int column = firstVisitColumn;
     const auto text = [&]() -> std::string {
         const QVariant value = query.value(column);
-        if (value.isNull())
+        if (value.isNull() && layoutAdding(visitColumns().at(column - firstVisitColumn)) == 1)
             read.problems.append(visitHeadings().at(column - firstVisitColumn) + QStringLiteral(" missing"));
         ++column;
         return value.toString().toStdString();
@@ -254,17 +265,19 @@ Result<QList<VisitRow>> RegisterStore::visitsOf(qint64 clientId)
         QStringList figures;
         for (Output field : visitFigureFields)
             figures.append(columnOf(field));
-        Query query = db.run(QStringLiteral("SELECT id, visit_day, saved_by, %1 FROM visits "
+        Query query = db.run(QStringLiteral("SELECT id, visit_day, saved_by, sex, agecombo, %1 FROM visits "
                                             "WHERE client_id = ? ORDER BY visit_day DESC")
-                                 .arg(joined(figures)),
+                                 .arg(readableColumns(figures, db.layout())),
                              {clientId});
         if (!query.ran())
             return query.failure();
         QList<VisitRow> rows;
         while (query.next()) {
             VisitRow row{query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toString(), {}};
+            row.sexButton = query.value(3).toInt();
+            row.ageYears = pickers::ageYearsFromRow(static_cast<std::int16_t>(query.value(4).toInt()));
             for (std::size_t i = 0; i < visitFigureCount; ++i)
-                row.figures.at(i) = query.value(static_cast<int>(i) + 3).toString();
+                row.figures.at(i) = query.value(static_cast<int>(i) + 5).toString();
             rows.append(row);
         }
         return rows;
@@ -274,7 +287,7 @@ Result<QList<VisitRow>> RegisterStore::visitsOf(qint64 clientId)
 Result<StoredVisit> RegisterStore::visit(qint64 visitId)
 {
     return command<StoredVisit>(Purpose::Browse, [&](const Connection &db) -> Result<StoredVisit> {
-        Query query = db.run(selectVisits(QStringLiteral("v.id = ?")), {visitId});
+        Query query = db.run(selectVisits(db, QStringLiteral("v.id = ?")), {visitId});
         if (!query.ran())
             return query.failure();
         if (!query.next())
@@ -293,7 +306,7 @@ Result<StoredVisit> RegisterStore::visit(qint64 visitId)
 Result<QList<StoredVisit>> RegisterStore::allVisitsOf(qint64 clientId)
 {
     return command<QList<StoredVisit>>(Purpose::Browse, [&](const Connection &db) -> Result<QList<StoredVisit>> {
-        Query query = db.run(selectVisits(QStringLiteral("v.client_id = ? ORDER BY v.visit_day")), {clientId});
+        Query query = db.run(selectVisits(db, QStringLiteral("v.client_id = ? ORDER BY v.visit_day")), {clientId});
         if (!query.ran())
             return query.failure();
         QList<StoredVisit> stored;
@@ -421,7 +434,7 @@ Result<CopyReport> RegisterStore::copyFrom(RegisterStore &source)
 Result<QList<DatedVisit>> RegisterStore::visitsAfter(qint64 id, int count)
 {
     return command<QList<DatedVisit>>(Purpose::Browse, [&](const Connection &db) -> Result<QList<DatedVisit>> {
-        Query query = db.run(selectVisits(QStringLiteral("v.id > ? ORDER BY v.id LIMIT ?")), {id, count});
+        Query query = db.run(selectVisits(db, QStringLiteral("v.id > ? ORDER BY v.id LIMIT ?")), {id, count});
         if (!query.ran())
             return query.failure();
         QList<DatedVisit> read;

@@ -67,18 +67,21 @@ struct ClientRow {
 };
 
 // The figures a visit list shows, as the window showed them.
-enum class VisitFigure { Weight, Bmi, HarrisBenedict, Owen, Mifflin, Who, Another };
-inline constexpr std::size_t visitFigureCount = 7;
+enum class VisitFigure { Weight, Bmi, BmiClass, HarrisBenedict, Owen, Mifflin, Who, Another };
+inline constexpr std::size_t visitFigureCount = 8;
 // The display field each figure comes from, in VisitFigure's order.
 inline constexpr std::array<Output, visitFigureCount> visitFigureFields = {
-    Output::showWeight, Output::bmi,       Output::hbrdacal,  Output::owenrdacal,
-    Output::mifrdacal,  Output::whordacal, Output::lastrdacal};
+    Output::showWeight, Output::bmi,       Output::bmiClass,   Output::hbrdacal,
+    Output::owenrdacal, Output::mifrdacal, Output::whordacal, Output::lastrdacal};
 
 struct VisitRow {
     qint64 id = 0;
     QString day; // YYYY-MM-DD
     QString savedBy;
-    std::array<QString, visitFigureCount> figures;
+    std::array<QString, visitFigureCount> figures; // empty: a field the visit was saved without
+    // Picked, for reading the BMI of a visit saved without its reading.
+    int sexButton = 0;
+    int ageYears = 0;
 };
 
 struct StoredVisit {

@@ -14,9 +14,10 @@ namespace nutrovo::reg {
 
 // The layout this program writes. A register at a higher version was made by
 // a newer program and is only read.
-inline constexpr int schemaVersion = 1;
+inline constexpr int schemaVersion = 2;
 
-// The statements that take a register from version - 1 to version.
+// The statements that take a register from version - 1 to version, as that
+// version's program ran them: a released layout never changes.
 QStringList migrationTo(int version, Engine engine);
 
 // Every stored field of a visit after its id and client: the day, the time,
@@ -25,6 +26,13 @@ QStringList migrationTo(int version, Engine engine);
 // names for the controls).
 const QStringList &visitColumns();
 const QStringList &visitHeadings();
+
+// The layout whose step added a visit column: 1 for the first layout's.
+// Visits saved before it hold NULL there.
+int layoutAdding(const QString &column);
+// A visit column as a select reads it from a register of the given layout:
+// NULL where that layout has no such column yet.
+QString readableColumn(const QString &column, int layout, const QString &prefix = {});
 
 // A visit's values in visitColumns' order; "no button" is NULL.
 QVariantList visitValues(const QString &day, const visits::Visit &visit);

@@ -16,6 +16,7 @@ struct Heading {
 constexpr std::array<Heading, reg::visitFigureCount> figureHeadings = {{
     {"Weight kg", "Weight in kilograms"},
     {"BMI", "Body mass index"},
+    {"BMI class", "BMI class for the client's age and sex"},
     {"HB kcal", "Harris-Benedict maintenance, kilocalories per day"},
     {"Owen kcal", "Owen maintenance, kilocalories per day"},
     {"Mifflin kcal", "Mifflin-St Jeor maintenance, kilocalories per day"},
@@ -99,7 +100,9 @@ QVariant VisitListModel::data(const QModelIndex &index, int role) const
     const reg::VisitRow *row = visit(index.row());
     if (row == nullptr)
         return {};
-    if (role == Qt::TextAlignmentRole && index.column() >= firstFigureColumn && index.column() < savedByColumn)
+    const bool words = index.column() == firstFigureColumn + static_cast<int>(reg::VisitFigure::BmiClass);
+    if (role == Qt::TextAlignmentRole && index.column() >= firstFigureColumn && index.column() < savedByColumn &&
+        !words)
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     if (!showsText(role))
         return {};

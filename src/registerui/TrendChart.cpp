@@ -1,5 +1,10 @@
 #include "registerui/TrendChart.h"
 
+#include "growth/BmiReading.h"
+
+#include <QLegendMarker>
+#include <QPen>
+
 #include <QChart>
 #include <QCategoryAxis>
 #include <QLineSeries>
@@ -16,6 +21,12 @@ namespace {
 // Dates are laid out by day number; labels closer than this share of the
 // span would overlap.
 constexpr double labelSpacing = 1.0 / 5;
+
+// Where the adult classes change (underweight, normal, pre-obesity,
+// obesity), and where a child's BMI-for-age z-score changes class
+// (thinness, normal, overweight, obesity).
+const QList<double> adultBounds = {18.5, 25, 30};
+const QList<double> childBounds = {-2, 1, 2};
 
 struct Span {
     double low = std::numeric_limits<double>::max();
@@ -37,7 +48,7 @@ void fit(QValueAxis &scale, const Span &span, double least)
     double high = least;
     if (span.low <= span.high) {
         const double margin = std::max((span.high - span.low) * 0.1, least / 2);
-        low = std::max(0.0, span.low - margin);
+        low = span.low >= 0 ? std::max(0.0, span.low - margin) : span.low - margin; // z-scores go below 0
         high = span.high + margin;
     }
     const double rough = std::max(high - low, 1.0) / 3;
@@ -94,11 +105,47 @@ TrendChart::TrendChart(QWidget *parent)
         series->attachAxis(dates_);
     weight_->attachAxis(weightScale_);
     bmi_->attachAxis(bmiScale_);
+    QPen boundPen(Qt::gray, 1, Qt::DashLine);
+    for (qsizetype i = 0; i < adultBounds.size(); ++i) {
+        auto *bound = new QLineSeries;
+        bound->setPen(boundPen);
+        chart->addSeries(bound);
+        bound->attachAxis(dates_);
+        bound->attachAxis(bmiScale_);
+        // One entry in the legend says what the dashed lines are.
+        for (QLegendMarker *marker : chart->legend()->markers(bound))
+            marker->setVisible(i == 0);
+        bounds_.append(bound);
+    }
     setAccessibleName(QStringLiteral("Weight and BMI over the visits"));
 }
 
+namespace {
+
+// The z-score a visit showed; for a visit saved without its reading, read by
+// today's program from the BMI it showed.
+std::optional<double> zScoreOf(const reg::VisitRow &visit)
+{
+    if (const auto shown = growth::zOfReading(visit.figures.at(std::size_t(reg::VisitFigure::BmiClass)).toStdString()))
+        return shown;
+    bool ok = false;
+    const double bmi = visit.figures.at(std::size_t(reg::VisitFigure::Bmi)).toDouble(&ok);
+    if (!ok)
+        return std::nullopt;
+    const auto sex = static_cast<std::int16_t>(visit.sexButton);
+    return growth::shownZ(growth::bmiForAgeZ(bmi, sex, growth::ageMonthsOfYears(visit.ageYears)));
+}
+
+} // namespace
+
 void TrendChart::showVisits(const QList<reg::VisitRow> &visits)
 {
+    const auto latest = std::max_element(visits.begin(), visits.end(),
+                                         [](const reg::VisitRow &a, const reg::VisitRow &b) { return a.day < b.day; });
+    const bool child = latest != visits.end() && latest->ageYears < growth::adultFromYears;
+    const QString reading = child ? QStringLiteral("BMI-for-age z") : QStringLiteral("BMI");
+    bmi_->setName(reading);
+    bmiScale_->setTitleText(reading);
     QList<QPointF> weights;
     QList<QPointF> bmis;
     QList<QDate> days;
@@ -116,13 +163,17 @@ void TrendChart::showVisits(const QList<reg::VisitRow> &visits)
             weights.append({at, weight});
             kilograms.take(weight);
         }
-        if (const double bmi = visit.figures.at(std::size_t(reg::VisitFigure::Bmi)).toDouble(&ok); ok) {
-            bmis.append({at, bmi});
-            indexes.take(bmi);
+        const double bmi = visit.figures.at(std::size_t(reg::VisitFigure::Bmi)).toDouble(&ok);
+        const std::optional<double> value = child ? zScoreOf(visit) : ok ? std::optional(bmi) : std::nullopt;
+        if (value) {
+            bmis.append({at, *value});
+            indexes.take(*value);
         }
-        described.prepend(QStringLiteral("%1: %2 kg, BMI %3")
+        const QString &shownClass = visit.figures.at(std::size_t(reg::VisitFigure::BmiClass));
+        described.prepend(QStringLiteral("%1: %2 kg, BMI %3%4")
                               .arg(visit.day, visit.figures.at(std::size_t(reg::VisitFigure::Weight)),
-                                   visit.figures.at(std::size_t(reg::VisitFigure::Bmi))));
+                                   visit.figures.at(std::size_t(reg::VisitFigure::Bmi)),
+                                   shownClass.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(shownClass)));
     }
     const auto byDay = [](QPointF a, QPointF b) { return a.x() < b.x(); };
     std::sort(weights.begin(), weights.end(), byDay);
@@ -131,6 +182,12 @@ void TrendChart::showVisits(const QList<reg::VisitRow> &visits)
     weight_->replace(weights);
     bmi_->replace(bmis);
     labelDays(days);
+    const QList<double> &levels = child ? childBounds : adultBounds;
+    for (double level : levels)
+        indexes.take(level);
+    bounds_.first()->setName(child ? QStringLiteral("Class bounds (z -2, +1, +2)")
+                                   : QStringLiteral("Class bounds (BMI 18.5, 25, 30)"));
+    drawBounds(levels);
     fit(*weightScale_, kilograms, 10);
     fit(*bmiScale_, indexes, 2);
     setAccessibleDescription(described.join(QStringLiteral("; ")));
@@ -159,6 +216,13 @@ void TrendChart::labelDays(const QList<QDate> &days)
             labelled = at;
         }
     }
+}
+
+// Each bound across the whole span of dates.
+void TrendChart::drawBounds(const QList<double> &levels)
+{
+    for (qsizetype i = 0; i < bounds_.size(); ++i)
+        bounds_.at(i)->replace({QPointF(dates_->min(), levels.at(i)), QPointF(dates_->max(), levels.at(i))});
 }
 
 } // namespace nutrovo::registerui

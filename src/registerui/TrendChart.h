@@ -1,6 +1,8 @@
 // Weight and body mass index over a client's visits, each visit's date on
-// the axis below (as many as fit): weight on the left scale, BMI on the
-// right. One visit is a point.
+// the axis below (as many as fit): weight on the left scale, on the right
+// the BMI over the adult classes' bounds, or for a client under 20 at the
+// latest visit the BMI-for-age z-score over -2, +1 and +2. One visit is a
+// point.
 #pragma once
 
 #include "register/RegisterStore.h"
@@ -23,12 +25,14 @@ public:
 
 private:
     void labelDays(const QList<QDate> &days);
+    void drawBounds(const QList<double> &levels);
 
     QLineSeries *weight_;
     QLineSeries *bmi_;
     QCategoryAxis *dates_;
     QValueAxis *weightScale_;
     QValueAxis *bmiScale_;
+    QList<QLineSeries *> bounds_;
 };
 
 } // namespace nutrovo::registerui

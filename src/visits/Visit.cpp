@@ -1,5 +1,7 @@
 #include "visits/Visit.h"
 
+#include <algorithm>
+
 #include "pickers/Pickers.h"
 
 #include <string>
@@ -40,10 +42,16 @@ std::vector<std::string> problemsOf(const Visit &visit)
 
 std::vector<Output> differingFields(const FieldTexts &stored, const FieldTexts &shown)
 {
+    // Fields that visits saved before them hold no text for: no difference.
+    constexpr std::array addedSinceFirstRelease = {Output::bmiClass};
     std::vector<Output> fields;
-    for (std::size_t i = 0; i < outputCount; ++i)
+    for (std::size_t i = 0; i < outputCount; ++i) {
+        const auto field = static_cast<Output>(i);
+        if (stored.at(i).empty() && std::ranges::find(addedSinceFirstRelease, field) != addedSinceFirstRelease.end())
+            continue;
         if (stored.at(i) != shown.at(i))
-            fields.push_back(static_cast<Output>(i));
+            fields.push_back(field);
+    }
     return fields;
 }
 

@@ -77,6 +77,7 @@ constexpr std::array labelLinks = {
     LabelLink{"Label30", "activityCombo"},
     LabelLink{"Label12(0)", "milkCombo"},
     LabelLink{"Label31", "bmi"},
+    LabelLink{"bmiClassLabel", "bmiClass"},
     LabelLink{"Label20", "sex(0)"},
     LabelLink{"Label21", "sex(1)"},
     LabelLink{"Label24", "showWeight"},

@@ -74,7 +74,7 @@ Section measurements(const ShownFields &shown)
     return {false,
             {row("Weight (kg)", "showWeight"), row("Height (cm)", "showHeight"),
              row("Activity factor", "showactivity"), row("Age (years)", "showAge"),
-             row("Gender", "showGender"), row("BMI", "bmi")}};
+             row("Gender", "showGender"), row("BMI", "bmi"), row("BMI class", "bmiClass")}};
 }
 
 Section energy(const ShownFields &shown)

@@ -204,6 +204,12 @@ constexpr std::array controls = {
     Control{"showGender", K::TextField, "", 8040, 8280, 1335, 375, "show gender", centred},
     Control{"Label48", K::Label, "", 10200, 7920, 255, 375, "08", {.background = SystemHighlightText}},
 
+    // What the BMI means for the client's age and sex, in the free band below
+    // the designed sheet, so that no designed control moves; as wide as its
+    // longest text ("Check height and weight (z +12.34)").
+    Control{"bmiClassLabel", K::Label, "", 1920, 8760, 1455, 255, "BMI class", right},
+    Control{"bmiClass", K::TextField, "", 3480, 8700, 4455, 360, "", plain},
+
     // Region 7: commands
     Control{"printbutton", K::PushButton, "", 9600, 6960, 1455, 375, "Print Form", {.background = White}},
     Control{"ResetCmd", K::PushButton, "", 9600, 7440, 1455, 375, "Reset Form"},
@@ -255,7 +261,7 @@ constexpr auto focusOrder = std::to_array<std::string_view>({
     "fattot", "chotot", "milkprot(0)", "milkfat(0)", "milkcho(0)", "fruitvegprot", "fruitvegfat",
     "fruitvegcho", "fatoilprot", "fatoilfat", "fatoilcho", "extraprot", "extrafat", "extracho",
     "kjprottot", "kjfattot", "kjchotot", "calprottot", "calfattot", "calchotot", "kjtot", "caltot",
-    "protper", "fatper", "choper", "showWeight", "bmi", "hbrda", "owenrda", "mifrda", "lastrda",
+    "protper", "fatper", "choper", "showWeight", "bmi", "bmiClass", "hbrda", "owenrda", "mifrda", "lastrda",
     "hblose", "owenlose", "miflose", "lastlose", "hbgain", "owengain", "mifgain", "lastgain",
     "hbrdacal", "owenrdacal", "mifrdacal", "lastrdacal", "activityCombo", "wtCombo", "htCombo",
     "ageCombo", "showHeight", "showactivity", "showAge", "showGender", "hbhelp", "owenhelp",

@@ -74,7 +74,8 @@ struct Control {
 inline constexpr int twipsPerPixel = 15;
 inline constexpr int clientWidthTwips = 11475;
 inline constexpr int clientHeightTwips = 9960;
-// Everything shown lies inside this part of the client area.
+// Everything designed lies inside this part of the client area; the
+// controls added since lie in the band below it.
 inline constexpr int usedWidthTwips = 11175;
 inline constexpr int usedHeightTwips = 8655;
 

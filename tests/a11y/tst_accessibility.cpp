@@ -133,6 +133,7 @@ void TestAccessibility::namesAScreenReaderSpeaks_data()
     QTest::newRow("starch protein") << "starchprot" << "Protein grams per day from starches";
     QTest::newRow("dairy fat") << "milkfat(0)" << "Fat grams per day from dairy";
     QTest::newRow("BMI") << "bmi" << "Body mass index";
+    QTest::newRow("BMI class") << "bmiClass" << "BMI class";
     QTest::newRow("weight echo") << "showWeight" << "Weight in kilograms used";
     QTest::newRow("HB help") << "hbhelp" << "Harris-Benedict formula help";
     QTest::newRow("WHO help") << "whohelp" << "WHO formula help";
@@ -200,6 +201,7 @@ void TestAccessibility::labelsAnnounceTheirControl_data()
     QTest::newRow("Dairy 1/2 cup") << "Label12(0)" << "milkCombo";
     QTest::newRow("Dietary Consult for") << "Label3" << "Text2";
     QTest::newRow("BMI") << "Label31" << "bmi";
+    QTest::newRow("BMI class") << "bmiClassLabel" << "bmiClass";
     QTest::newRow("M") << "Label20" << "sex(0)";
     QTest::newRow("F") << "Label21" << "sex(1)";
     QTest::newRow("weight kg") << "Label24" << "showWeight";

@@ -1,6 +1,8 @@
-// Body mass index, the five maintenance methods and the targets, through the
-// recalculation exactly as the window gets them.
+// Body mass index and its reading, the five maintenance methods and the
+// targets, through the recalculation exactly as the window gets them.
+#include "BmiForAgeFile.h"
 #include "RecordingSink.h"
+#include "growth/BmiReading.h"
 #include "pickers/Pickers.h"
 
 #include <QtTest>
@@ -39,6 +41,11 @@ private slots:
     void zeroHeightLeavesBmiUnwritten();
     void owenIgnoresHeightAndAge();
     void kilojoulesComeBeforeKilocalories();
+    void bmiForAgeZ_data();
+    void bmiForAgeZ();
+    void bmiClassesAsShown_data();
+    void bmiClassesAsShown();
+    void embeddedTableIsTheFile();
 };
 
 void TestEnergy::clients_data()
@@ -142,6 +149,85 @@ void TestEnergy::kilojoulesComeBeforeKilocalories()
         Output::wholose,  Output::hbgain,     Output::owengain, Output::mifgain,    Output::lastgain,
         Output::whogain};
     QCOMPARE(energy, expected);
+}
+
+// Points built from the file's own rows: z at the median, at k SD, beyond
+// +/-3 SD by the restricted rule, and between two whole months.
+void TestEnergy::bmiForAgeZ_data()
+{
+    QTest::addColumn<int>("sexIndex");
+    QTest::addColumn<double>("months");
+    QTest::addColumn<double>("bmi");
+    QTest::addColumn<double>("z");
+    for (const auto &[sex, month] : {std::pair{0, 150}, std::pair{1, 200}, std::pair{0, 228}}) {
+        const test::FileLms p = test::bmiForAgeFile().at({sex + 1, month});
+        const QByteArray at = QByteArray(sex == 0 ? "boy " : "girl ") + QByteArray::number(month) + " months";
+        QTest::addRow("%s: median", at.data()) << sex << double(month) << p.m << 0.0;
+        for (double k : {-2.0, -1.0, 1.0, 2.0})
+            QTest::addRow("%s: %+g SD", at.data(), k) << sex << double(month) << test::bmiAtSd(p, k) << k;
+        for (double k : {3.0, -3.0}) // half the step between 2 and 3 SD beyond 3 SD
+            QTest::addRow("%s: %+g SD and half a step", at.data(), k)
+                << sex << double(month) << test::bmiAtSd(p, k) * 1.5 - test::bmiAtSd(p, k * 2 / 3) / 2 << k * 7 / 6;
+    }
+    const test::FileLms a = test::bmiForAgeFile().at({2, 150}), b = test::bmiForAgeFile().at({2, 151});
+    const test::FileLms quarter{a.l + (b.l - a.l) / 4, a.m + (b.m - a.m) / 4, a.s + (b.s - a.s) / 4};
+    QTest::newRow("girl 150.25 months: median a quarter of the way") << 1 << 150.25 << quarter.m << 0.0;
+    QTest::newRow("girl 150.25 months: +2 SD a quarter of the way")
+        << 1 << 150.25 << test::bmiAtSd(quarter, 2) << 2.0;
+    QTest::newRow("past the reference's end: read at 228 months")
+        << 0 << 240.0 << test::bmiAtSd(test::bmiForAgeFile().at({1, 228}), 1) << 1.0;
+}
+
+void TestEnergy::bmiForAgeZ()
+{
+    QFETCH(int, sexIndex);
+    QFETCH(double, months);
+    QFETCH(double, bmi);
+    QFETCH(double, z);
+    const double read = growth::bmiForAgeZ(bmi, std::int16_t(sexIndex), months);
+    QVERIFY2(std::fabs(read - z) < 1e-9, qPrintable(QString::number(read, 'g', 17)));
+}
+
+// Each class boundary from both sides, read from the value as shown, and the
+// z-score's rounding (the whole text: the random events' oracle).
+void TestEnergy::bmiClassesAsShown_data()
+{
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("actual");
+    const std::pair<const char *, const char *> adult[] = {
+        {"18.4", "Underweight"},      {"18.5", "Normal weight"},    {"24.9", "Normal weight"},
+        {"25", "Pre-obesity"},        {"29.9", "Pre-obesity"},      {"30", "Obesity class I"},
+        {"34.9", "Obesity class I"},  {"35", "Obesity class II"},   {"39.9", "Obesity class II"},
+        {"40", "Obesity class III"}};
+    for (const auto &[bmi, name] : adult)
+        QTest::addRow("adult BMI %s", bmi) << QString::fromLatin1(name)
+                                           << QString::fromStdString(std::string(growth::adultClass(std::stod(bmi))));
+    const std::pair<double, const char *> child[] = {
+        {-5.01, "Check height and weight"}, {-5.00, "Severe thinness"}, {-3.01, "Severe thinness"}, {-3.00, "Thinness"},
+        {-2.01, "Thinness"}, {-2.00, "Normal"}, {1.00, "Normal"}, {1.01, "Overweight"}, {2.00, "Overweight"},
+        {2.01, "Obesity"}, {5.00, "Obesity"}, {5.01, "Check height and weight"}};
+    for (const auto &[z, name] : child)
+        QTest::addRow("z %+.2f", z) << QString::fromLatin1(name)
+                                    << QString::fromStdString(std::string(growth::childClass(z)));
+    for (const auto &[z, text] : {std::pair{1.234, "+1.23"}, std::pair{-0.395, "-0.40"},
+                                  std::pair{-0.004, "0.00"}, std::pair{0.005, "+0.01"}})
+        QTest::addRow("z %g shown", z) << QString::fromLatin1(text) << QString::fromStdString(growth::zText(z));
+}
+
+void TestEnergy::bmiClassesAsShown()
+{
+    QFETCH(QString, expected);
+    QFETCH(QString, actual);
+    QCOMPARE(actual, expected);
+}
+
+void TestEnergy::embeddedTableIsTheFile()
+{
+    const std::string_view embedded = growth::bmiForAgeTableText();
+    QCOMPARE(QByteArray(embedded.data(), qsizetype(embedded.size())), test::bmiForAgeFileBytes());
+    QCOMPARE(growth::bmiForAgeRows().size(), test::bmiForAgeFile().size());
+    for (const growth::LmsRow &row : growth::bmiForAgeRows())
+        QVERIFY(test::bmiForAgeFile().at({row.sex, row.ageMonths}) == test::FileLms({row.l, row.m, row.s}));
 }
 
 QTEST_APPLESS_MAIN(TestEnergy)

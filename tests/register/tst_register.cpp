@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QPointer>
 #include <QSemaphore>
+#include <QSqlRecord>
 #include <QThread>
 #include <QtTest>
 
@@ -133,6 +134,8 @@ private slots:
     void serverAsksForThePassword_data();
     void serverAsksForThePassword();
     void localRegisterMovesToTheServer();
+    void releasedRegisterIsBroughtUp_data();
+    void releasedRegisterIsBroughtUp();
 
 private:
     QTemporaryDir settings_;
@@ -494,7 +497,7 @@ void TestRegisterWindow::visitOpensAsTheRegisterHoldsIt()
         command(*room, "saveVisitAction")->trigger();
         expected = snapshot(*room);
     } else {
-        reg.sql("UPDATE visits SET bmi = '99.9', caltot = '1', program_version = '0.9'");
+        reg.sql("UPDATE visits SET bmi = '99.9', caltot = '1', program_version = '0.9', bmiclass = NULL");
         reg.closeOwnConnection();
     }
     const MessageWatcher watcher;
@@ -504,7 +507,8 @@ void TestRegisterWindow::visitOpensAsTheRegisterHoldsIt()
         QVERIFY2(told.isEmpty(), qPrintable(told));
     else
         QVERIFY2(watcher.seen().size() == 1 && told.contains("0.9") && told.contains("Body mass index") &&
-                     told.contains("Meal pattern total, kilocalories per day") && !told.contains("Protein"),
+                     told.contains("Meal pattern total, kilocalories per day") && !told.contains("Protein") &&
+                     !told.contains("BMI class"), // saved without it: not a difference
                  qPrintable(told));
     QCOMPARE(snapshot(*form), expected);
 }
@@ -578,6 +582,91 @@ void TestRegisterWindow::localRegisterMovesToTheServer()
              qPrintable(said[2]));
     QCOMPARE(reg.value("SELECT count(*) FROM clients").toInt(), 3);
     QCOMPARE(reg.value("SELECT count(*) FROM visits").toInt(), 6);
+}
+
+void TestRegisterWindow::releasedRegisterIsBroughtUp_data()
+{
+    QTest::addColumn<Engine>("engine");
+    QTest::addColumn<QString>("obstacle");
+    for (Engine engine : engines())
+        QTest::addRow("%s: brought up", qPrintable(engineName(engine))) << engine << "";
+    QTest::newRow("sqlite: a folder where its copy goes") << Engine::SQLite << "copy";
+    QTest::newRow("server: a role that may not change the layout") << Engine::Server << "role";
+}
+
+// A register that release 1.0.0 wrote, brought up to this layout: the file
+// copied beside itself first (private), every stored field as it was, the
+// new column NULL, each layout's columns as listed. A copy that can't be
+// made changes nothing; a role that may not change the layout reads only.
+void TestRegisterWindow::releasedRegisterIsBroughtUp()
+{
+    QFETCH(Engine, engine);
+    QFETCH(QString, obstacle);
+    TestRegister reg(engine);
+    const QString fixture = requiredEnvironment("NUTROVO_REGISTER_FIXTURES") + "/register-layout1";
+    const bool local = engine == Engine::SQLite;
+    if (local) {
+        QVERIFY(QDir().mkpath(reg.folder()));
+        QVERIFY(QFile::copy(fixture + ".sqlite", reg.filePath()));
+        QVERIFY(QFile::setPermissions(reg.filePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    } else {
+        reg.sql("DROP TABLE visits, clients, nutrovo_schema");
+        for (const QString &statement :
+             QString::fromUtf8(fileBytes(fixture + ".sql")).split(";\n", Qt::SkipEmptyParts))
+            reg.sql(statement);
+    }
+    const auto rows = [&](const QString &table) {
+        QStringList all;
+        for (QSqlQuery query = reg.sql("SELECT * FROM " + table + " ORDER BY id"); query.next();) {
+            QStringList fields;
+            for (int i = 0; i < query.record().count(); ++i)
+                fields << query.record().fieldName(i) + "=" + (query.isNull(i) ? "NULL" : query.value(i).toString());
+            all << fields.join("|");
+        }
+        return all;
+    };
+    const QStringList clientsBefore = rows("clients"), visitsBefore = rows("visits");
+    QCOMPARE(visitsBefore.size(), 4);
+    reg.closeOwnConnection();
+    const QString copy = reg.folder() + "/register.layout1.sqlite";
+    if (obstacle == "copy")
+        QVERIFY(QDir().mkdir(copy));
+    reg::RegisterStore store(local || !obstacle.isEmpty() ? reg::RegisterLocation::fromSettings()
+                                                          : reg::RegisterLocation::server(serverConnection(
+                                                                "nutrovo_owner")));
+    const reg::Result<bool> opened = store.open(reg::RegisterStore::Purpose::Write);
+
+    const int layout = obstacle.isEmpty() ? reg::schemaVersion : 1;
+    QCOMPARE(reg.value(local ? "PRAGMA user_version" : "SELECT max(version) FROM nutrovo_schema").toInt(), layout);
+    QStringList columns = {"id", "client_id"}; // in the order listed: a step adds its columns at the end
+    for (int added = 1; added <= layout; ++added)
+        for (const QString &column : reg::visitColumns())
+            columns << (reg::layoutAdding(column) == added ? QStringList{column} : QStringList{});
+    QStringList after = rows("visits");
+    QCOMPARE(after.first().split("|").replaceInStrings(QRegularExpression("=.*"), ""), columns);
+    after.replaceInStrings("|bmiclass=NULL", "");
+    QCOMPARE(after, visitsBefore);
+    QCOMPARE(rows("clients"), clientsBefore);
+
+    if (obstacle == "copy") {
+        QVERIFY2(!opened.ok() && opened.failure().message.contains("register.layout1.sqlite can't be made"),
+                 qPrintable(opened.failure().message));
+        reg.closeOwnConnection();
+        QVERIFY(fileBytes(reg.filePath()) == fileBytes(fixture + ".sqlite"));
+        return;
+    }
+    QVERIFY2(opened.ok(), qPrintable(opened.failure().message));
+    QCOMPARE(store.readOnlyReason().value_or("").contains("older layout"), obstacle == "role");
+    const reg::Result<reg::StoredVisit> older = store.visit(2);
+    QVERIFY2(older.ok(), qPrintable(older.failure().message));
+    QCOMPARE(older.value().visit.texts.at(std::size_t(Output::bmiClass)), std::string());
+    QCOMPARE(store.visitsOf(1).value().first().figures.at(std::size_t(reg::VisitFigure::BmiClass)), QString());
+    if (local) {
+        struct stat mode {};
+        QCOMPARE(stat(QFile::encodeName(copy).constData(), &mode), 0);
+        QCOMPARE(mode.st_mode & 0777, 0600u);
+        QCOMPARE(fileBytes(copy).mid(60, 4), QByteArray("\0\0\0\1", 4)); // its header: still layout 1
+    }
 }
 
 QTEST_MAIN(TestRegisterWindow)

@@ -2,6 +2,7 @@
 // window, of every formula panel held open, and of the register's dialog with
 // a client of five visits, checked pixel by pixel where a fault would show
 // (colours of the rows, a panel over the grid, sharp art, the chart's lines).
+#include "BmiForAgeFile.h"
 #include "TestRegister.h"
 #include "WindowProbe.h"
 
@@ -26,6 +27,7 @@ private slots:
     void startUpWindow();
     void panelsHeldOpen_data();
     void panelsHeldOpen();
+    void bmiReadings();
     void registerDialogWithFiveVisits();
 
 private:
@@ -124,15 +126,30 @@ void TestScreenshots::panelsHeldOpen()
     QCOMPARE(pixelAt(grab(), covered, underPanel), QColor(252, 88, 113));
 }
 
+// The BMI's reading for a boy of 12 (55 kg, 152.4 cm) and a woman of 45 (80 kg, 165.1 cm).
+void TestScreenshots::bmiReadings()
+{
+    for (const auto &[sex, age, weightRow, heightRow] : {std::tuple{0, 12, 31, 12}, std::tuple{1, 45, 86, 17}}) {
+        control<QAbstractButton>(*form_, QStringLiteral("sex(%1)").arg(sex))->click();
+        control<QComboBox>(*form_, "ageCombo")->setCurrentIndex(age - 10);
+        control<QComboBox>(*form_, "wtCombo")->setCurrentIndex(weightRow);
+        control<QComboBox>(*form_, "htCombo")->setCurrentIndex(heightRow);
+        QCOMPARE(fieldText(*form_, "bmiClass"), expectedBmiReading(fieldText(*form_, "bmi").toDouble(), sex, age));
+        QVERIFY(grab().save(pathFor(QStringLiteral("bmi-%1-%2").arg(sex == 0 ? "boy" : "woman").arg(age))));
+    }
+}
+
 // Five visits a month apart, the weight going down: the visit list and a
-// chart whose weight line falls from left to right, drawn at the screen's
-// own resolution.
+// chart whose weight line falls from left to right, beside a boy's z-scores,
+// drawn at the screen's own resolution.
 void TestScreenshots::registerDialogWithFiveVisits()
 {
     QTemporaryDir settings;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(settings.path()));
     TestRegister reg(Engine::SQLite);
     control<QLineEdit>(*form_, "Text2")->setText("Ada Lovelace");
+    control<QAbstractButton>(*form_, "sex(0)")->click();
+    control<QComboBox>(*form_, "ageCombo")->setCurrentIndex(2);
     for (int visit = 0; visit < 5; ++visit) {
         control<QComboBox>(*form_, "wtCombo")->setCurrentIndex(110 - 8 * visit);
         control<QAbstractButton>(*form_, QStringLiteral("Option1(%1)").arg(visit + 2))->click();
@@ -161,6 +178,7 @@ void TestScreenshots::registerDialogWithFiveVisits()
             if (image.pixelColor(x, y) == QColor(32, 159, 223))
                 line.append({x, y});
     QVERIFY2(!line.isEmpty() && line.first().y() < line.last().y(), "no weight line falling in the chart");
+    QCOMPARE(chart->chart()->series().at(1)->name(), QStringLiteral("BMI-for-age z"));
     dialog->reject();
 }
 

@@ -6,6 +6,7 @@
 
 #include "register/RegisterLocation.h"
 #include "register/RegisterStore.h"
+#include "register/Schema.h"
 
 #include <QProcess>
 #include <QSqlDatabase>
@@ -129,7 +130,7 @@ private:
         if (value("SELECT count(*) FROM pg_tables WHERE tablename = 'visits'").toInt() > 0) {
             sql("DELETE FROM visits");
             sql("DELETE FROM clients");
-            sql("UPDATE nutrovo_schema SET version = 1");
+            sql("UPDATE nutrovo_schema SET version = ?", {reg::schemaVersion});
         }
     }
 

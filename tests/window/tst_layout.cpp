@@ -131,16 +131,28 @@ void TestLayout::buttonsSitUnderTheirColumnNumbers()
 }
 
 // Only the row frames start left of the client area (and are clipped there).
+// The controls added below the designed sheet lie inside the window, overlap
+// nothing, and show their longest text whole.
 void TestLayout::everythingInsideTheSheet()
 {
+    const QStringList added = {"bmiClassLabel", "bmiClass"};
     const QRect sheet(0, 0, layout::usedWidthTwips / layout::twipsPerPixel,
                       layout::usedHeightTwips / layout::twipsPerPixel);
     for (const QWidget *w : form_->findChildren<QWidget *>()) {
         if (w->objectName().isEmpty() || w->objectName().startsWith(u"qt_") || w->isWindow())
             continue;
         const QRect visible = onWindow(*form_, w) & form_->rect();
-        QVERIFY2(sheet.contains(visible), qPrintable(w->objectName()));
+        const bool isAdded = added.contains(w->objectName());
+        QVERIFY2((isAdded ? form_->rect() : sheet).contains(isAdded ? onWindow(*form_, w) : visible),
+                 qPrintable(w->objectName()));
+        for (const QString &name : added)
+            QVERIFY2(w->objectName() == name || w->isAncestorOf(control(*form_, name)) ||
+                         !onWindow(*form_, w).intersects(onWindow(*form_, control(*form_, name))),
+                     qPrintable(name + " overlaps " + w->objectName()));
     }
+    auto *reading = control<QLineEdit>(*form_, "bmiClass");
+    const int room = reading->contentsRect().width() - 2 * reading->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) - 4;
+    QVERIFY(reading->fontMetrics().horizontalAdvance("Check height and weight (z +12.34)") <= room);
 }
 
 void TestLayout::clientArea()

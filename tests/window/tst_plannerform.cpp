@@ -494,6 +494,7 @@ void TestPlannerForm::copiedSheetHoldsWhatIsShown()
         QVERIFY2(cells.contains(fieldText(*form_, name)), qPrintable(name));
         QVERIFY2(copied->html().contains("<td>" + fieldText(*form_, name) + "</td>"), qPrintable(name));
     }
+    QVERIFY(text.contains("\nBMI class\t" + fieldText(*form_, "bmiClass") + "\n"));
     QVERIFY(text.contains("\nProtein\t5\t"));
     QVERIFY(text.contains("\nDairy 1/2 cup (Homogenized milk)\t2\t"));
 
