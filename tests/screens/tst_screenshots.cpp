@@ -1,9 +1,12 @@
 // The window as a user sees it on a real X server: PNGs of the start-up
-// window, of every formula panel held open, and of the register's dialog with
-// a client of five visits, checked pixel by pixel where a fault would show
-// (colours of the rows, a panel over the grid, sharp art, the chart's lines).
+// window, alone and under its menu bar, of each menu opened from the keyboard,
+// of the help dialogs, of every formula panel held open, and of the register's
+// dialog with a client of five visits, checked pixel by pixel where a fault
+// would show (colours of the rows, a panel over the grid, sharp art, the
+// chart's lines).
 #include "TestRegister.h"
 #include "WindowProbe.h"
+#include "window/MainWindow.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -11,6 +14,10 @@
 #include <QDialog>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTreeWidget>
 #include <QScreen>
 #include <QtTest>
 
@@ -23,17 +30,26 @@ class TestScreenshots : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
+    void startUpWindow_data();
     void startUpWindow();
     void panelsHeldOpen_data();
     void panelsHeldOpen();
     void registerDialogWithFiveVisits();
+    void menusOpenedByKeys_data();
+    void menusOpenedByKeys();
+    void helpDialogs_data();
+    void helpDialogs();
 
 private:
-    QImage grab() const;
+    QImage grab(const QWidget &window) const;
+    QImage grab() const { return grab(*form_); }
     QString pathFor(const QString &name) const;
-    QColor pixelAt(const QImage &image, const QWidget *w, QPoint offset) const;
+    QColor pixelAt(const QImage &image, const QWidget *w, QPoint offset, const QWidget *window = nullptr) const;
+    void showMainWindow();
+    static void activate(QWidget &window);
 
     std::unique_ptr<PlannerForm> form_;
+    std::unique_ptr<MainWindow> main_; // the program's window, beside form_
     QDir folder_;
     qreal scale_ = 1;
 };
@@ -51,12 +67,32 @@ void TestScreenshots::initTestCase()
     QTest::qWait(200); // let the X server finish drawing the first frame
 }
 
-// The window's pixels as the X server holds them.
-QImage TestScreenshots::grab() const
+// A window's pixels as the X server holds them.
+QImage TestScreenshots::grab(const QWidget &window) const
 {
     QCoreApplication::processEvents();
     QTest::qWait(50);
-    return form_->screen()->grabWindow(form_->winId()).toImage();
+    return window.screen()->grabWindow(window.winId()).toImage();
+}
+
+// Keys and the focus go to the active window.
+void TestScreenshots::activate(QWidget &window)
+{
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+}
+
+// As main() shows it, active, over the form alone (hidden again when done
+// with, as the screen at 2x has no room for both side by side).
+void TestScreenshots::showMainWindow()
+{
+    if (!main_) {
+        main_ = std::make_unique<MainWindow>(testWindow());
+        main_->move(0, 0);
+    }
+    main_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main_.get()));
+    activate(*main_);
 }
 
 QString TestScreenshots::pathFor(const QString &name) const
@@ -65,30 +101,157 @@ QString TestScreenshots::pathFor(const QString &name) const
     return folder_.filePath(name + suffix + ".png");
 }
 
-QColor TestScreenshots::pixelAt(const QImage &image, const QWidget *w, QPoint offset) const
+QColor TestScreenshots::pixelAt(const QImage &image, const QWidget *w, QPoint offset, const QWidget *window) const
 {
-    const QPoint p = w->mapTo(form_.get(), offset) * scale_;
+    const QPoint p = w->mapTo(window != nullptr ? window : form_.get(), offset) * scale_;
     return image.pixelColor(p);
+}
+
+void TestScreenshots::startUpWindow_data()
+{
+    QTest::addColumn<bool>("underMenuBar");
+    QTest::newRow("the form alone") << false;
+    QTest::newRow("as the program shows it, under its menu bar") << true;
 }
 
 void TestScreenshots::startUpWindow()
 {
-    const QImage image = grab();
-    QCOMPARE(image.size(), form_->size() * scale_);
-    QVERIFY(image.save(pathFor("startup")));
+    QFETCH(bool, underMenuBar);
+    if (underMenuBar)
+        showMainWindow();
+    else
+        activate(*form_);
+    const QWidget &window = underMenuBar ? static_cast<const QWidget &>(*main_) : *form_;
+    const PlannerForm &form = underMenuBar ? main_->form() : *form_;
+    const QImage image = grab(window);
+    QCOMPARE(image.size(), window.size() * scale_);
+    QVERIFY(image.save(pathFor(underMenuBar ? "main-window" : "startup")));
+    // The designed window whole, right under the menu bar.
+    QCOMPARE(form.size(), QSize(765, 664));
+    QCOMPARE(form.mapTo(&window, QPoint(0, 0)),
+             QPoint(0, underMenuBar ? main_->menuBar()->geometry().bottom() + 1 : 0));
     // Row labels and buttons on their group's colour; the sheet white.
-    QCOMPARE(pixelAt(image, control(*form_, "Label7"), {2, 20}), QColor(252, 88, 113));
-    QCOMPARE(pixelAt(image, control(*form_, "Label13"), {2, 20}), QColor(45, 184, 29));
-    QCOMPARE(pixelAt(image, control(*form_, "Option3(15)"), {22, 2}), QColor(122, 191, 254));
-    QCOMPARE(image.pixelColor(QPoint(750, 640) * scale_), QColor(Qt::white));
+    QCOMPARE(pixelAt(image, control(form, "Label7"), {2, 20}, &window), QColor(252, 88, 113));
+    QCOMPARE(pixelAt(image, control(form, "Label13"), {2, 20}, &window), QColor(45, 184, 29));
+    QCOMPARE(pixelAt(image, control(form, "Option3(15)"), {22, 2}, &window), QColor(122, 191, 254));
+    QCOMPARE(pixelAt(image, &form, {750, 640}, &window), QColor(Qt::white));
     // Red heading text somewhere in "Energy Assessment".
     bool red = false;
-    const QRect heading(control(*form_, "Label2")->geometry().topLeft() * scale_,
-                        control(*form_, "Label2")->size() * scale_);
+    const QWidget *label2 = control(form, "Label2");
+    const QRect heading(label2->mapTo(&window, QPoint(0, 0)) * scale_, label2->size() * scale_);
     for (int y = heading.top(); y < heading.bottom() && !red; ++y)
         for (int x = heading.left(); x < heading.right() && !red; ++x)
             red = image.pixelColor(x, y) == QColor(255, 0, 0);
     QVERIFY(red);
+    if (underMenuBar)
+        main_->hide();
+}
+
+namespace {
+
+// A menu's entries: the form's actions by object name, "|" for a line.
+QStringList entriesOf(const QMenu &menu)
+{
+    QStringList entries;
+    for (const QAction *action : menu.actions())
+        entries.append(action->isSeparator() ? QStringLiteral("|") : action->objectName());
+    return entries;
+}
+
+QDialog *shownDialog(const QWidget &window, const QString &name)
+{
+    auto *dialog = window.findChild<QDialog *>(name);
+    return dialog != nullptr && dialog->isVisible() ? dialog : nullptr;
+}
+
+} // namespace
+
+void TestScreenshots::menusOpenedByKeys_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QStringList>("entries"); // those the form has, in this order
+    const QStringList file = {"saveVisitAction", "|", "savePdfAction", "printAction", "copyTextAction",
+                              "|", "resetAction", "|", "quitAction"};
+    QTest::newRow("Alt+F: File") << "Alt+F" << "File" << file;
+    QTest::newRow("F10: the first menu") << "F10" << "File" << file;
+    QTest::newRow("Alt+C: Clients") << "Alt+C" << "Clients"
+                                    << QStringList{"openRegisterAction", "visitNoteAction", "|",
+                                                   "registerSettingsAction"};
+    QTest::newRow("Alt+H: Help") << "Alt+H" << "Help" << QStringList{"shortcutsAction", "aboutAction"};
+}
+
+// Each menu as a new user opens it, its picture kept: the form's own
+// commands, in order, the same actions the context menu and shortcuts run.
+void TestScreenshots::menusOpenedByKeys()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, title);
+    QFETCH(QStringList, entries);
+    showMainWindow();
+    for (const QString &name : QStringList(entries))
+        if (name != u'|' && !main_->form().findChild<QAction *>(name))
+            entries.removeAll(name); // a command still to come
+    QTest::keySequence(main_.get(), QKeySequence(keys));
+    QTRY_VERIFY(qobject_cast<QMenu *>(QApplication::activePopupWidget()));
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QCOMPARE(menu->title().remove(u'&'), title);
+    QCOMPARE(entriesOf(*menu), entries);
+    for (QAction *action : menu->actions())
+        QVERIFY(action->isSeparator() || action->parent() == &main_->form());
+    QTest::qWait(100);
+    QVERIFY(grab(*menu).save(pathFor("menu-" + title)));
+    QTest::keyClick(menu, Qt::Key_Escape);
+    QTest::keyClick(main_.get(), Qt::Key_Escape);
+    QTRY_COMPARE(QApplication::activePopupWidget(), nullptr);
+}
+
+void TestScreenshots::helpDialogs_data()
+{
+    QTest::addColumn<QString>("keys"); // on the Help menu
+    QTest::addColumn<QString>("dialog");
+    QTest::newRow("About Nutrovo") << "Alt+H Down Return" << "aboutDialog";
+    QTest::newRow("Keyboard Shortcuts, by F1") << "F1" << "shortcutsDialog";
+}
+
+// The About box says which version on which toolkit and whose data; the
+// shortcut list holds every shortcut the menus show, none twice.
+void TestScreenshots::helpDialogs()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, dialog);
+    showMainWindow();
+    for (const QString &key : keys.split(u' ')) {
+        QWidget *focus = QApplication::activePopupWidget() ? QApplication::activePopupWidget() : main_.get();
+        QTest::keySequence(focus, QKeySequence(key));
+    }
+    QTRY_VERIFY(shownDialog(main_->form(), dialog));
+    QDialog *shown = shownDialog(main_->form(), dialog);
+    QVERIFY(QTest::qWaitForWindowExposed(shown));
+    QVERIFY(grab(*shown).save(pathFor(dialog)));
+    if (dialog == "aboutDialog") {
+        const QString text = control<QLabel>(*shown, "aboutText")->text();
+        for (const QString &part : {QStringLiteral("Nutrovo " NUTROVO_VERSION), QString::fromLatin1(qVersion()),
+                                    QStringLiteral("Licence: "), QStringLiteral("WHO Reference 2007")})
+            QVERIFY2(text.contains(part), qPrintable(text));
+    } else {
+        QMap<QString, QString> listed; // keys -> command
+        const auto *list = control<QTreeWidget>(*shown, "shortcutList");
+        for (int row = 0; row < list->topLevelItemCount(); ++row) {
+            const QTreeWidgetItem *item = list->topLevelItem(row);
+            QVERIFY2(!listed.contains(item->text(1)), qPrintable(item->text(1) + " twice"));
+            listed.insert(item->text(1), item->text(0));
+        }
+        for (const QAction *title : main_->menuBar()->actions())
+            for (const QAction *action : title->menu()->actions())
+                if (!action->shortcut().isEmpty())
+                    QCOMPARE(listed.value(action->shortcut().toString(QKeySequence::NativeText)),
+                             action->text());
+        QCOMPARE(listed.value("F10"), "Open the menu bar");
+        QCOMPARE(listed.value("Alt+C"), "Clients menu");
+    }
+    shown->close();
+    QTRY_VERIFY(!main_->form().findChild<QDialog *>(dialog)); // gone with its controls
 }
 
 void TestScreenshots::panelsHeldOpen_data()
