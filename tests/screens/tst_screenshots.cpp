@@ -1,9 +1,8 @@
 // The window as a user sees it on a real X server: PNGs of the start-up
 // window, alone and under its menu bar, of each menu opened from the keyboard,
-// of the help dialogs, of every formula panel held open, and of the register's
-// dialog with a client of five visits, checked pixel by pixel where a fault
-// would show (colours of the rows, a panel over the grid, sharp art, the
-// chart's lines).
+// of every formula panel held open, and of the register's dialog with a client
+// of five visits, checked pixel by pixel where a fault would show (colours of
+// the rows, a panel over the grid, sharp art, the chart's lines).
 #include "TestRegister.h"
 #include "WindowProbe.h"
 #include "window/MainWindow.h"
@@ -14,11 +13,10 @@
 #include <QDialog>
 #include <QDir>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTreeWidget>
 #include <QScreen>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include <memory>
@@ -37,8 +35,7 @@ private slots:
     void registerDialogWithFiveVisits();
     void menusOpenedByKeys_data();
     void menusOpenedByKeys();
-    void helpDialogs_data();
-    void helpDialogs();
+    void shortcutList();
 
 private:
     QImage grab(const QWidget &window) const;
@@ -46,10 +43,9 @@ private:
     QString pathFor(const QString &name) const;
     QColor pixelAt(const QImage &image, const QWidget *w, QPoint offset, const QWidget *window = nullptr) const;
     void showMainWindow();
-    static void activate(QWidget &window);
 
     std::unique_ptr<PlannerForm> form_;
-    std::unique_ptr<MainWindow> main_; // the program's window, beside form_
+    std::unique_ptr<MainWindow> main_; // the program's window, over form_ when shown
     QDir folder_;
     qreal scale_ = 1;
 };
@@ -75,13 +71,6 @@ QImage TestScreenshots::grab(const QWidget &window) const
     return window.screen()->grabWindow(window.winId()).toImage();
 }
 
-// Keys and the focus go to the active window.
-void TestScreenshots::activate(QWidget &window)
-{
-    window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-}
-
 // As main() shows it, active, over the form alone (hidden again when done
 // with, as the screen at 2x has no room for both side by side).
 void TestScreenshots::showMainWindow()
@@ -91,8 +80,8 @@ void TestScreenshots::showMainWindow()
         main_->move(0, 0);
     }
     main_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(main_.get()));
-    activate(*main_);
+    main_->activateWindow(); // keys go to the active window
+    QVERIFY(QTest::qWaitForWindowActive(main_.get()));
 }
 
 QString TestScreenshots::pathFor(const QString &name) const
@@ -119,8 +108,6 @@ void TestScreenshots::startUpWindow()
     QFETCH(bool, underMenuBar);
     if (underMenuBar)
         showMainWindow();
-    else
-        activate(*form_);
     const QWidget &window = underMenuBar ? static_cast<const QWidget &>(*main_) : *form_;
     const PlannerForm &form = underMenuBar ? main_->form() : *form_;
     const QImage image = grab(window);
@@ -145,113 +132,6 @@ void TestScreenshots::startUpWindow()
     QVERIFY(red);
     if (underMenuBar)
         main_->hide();
-}
-
-namespace {
-
-// A menu's entries: the form's actions by object name, "|" for a line.
-QStringList entriesOf(const QMenu &menu)
-{
-    QStringList entries;
-    for (const QAction *action : menu.actions())
-        entries.append(action->isSeparator() ? QStringLiteral("|") : action->objectName());
-    return entries;
-}
-
-QDialog *shownDialog(const QWidget &window, const QString &name)
-{
-    auto *dialog = window.findChild<QDialog *>(name);
-    return dialog != nullptr && dialog->isVisible() ? dialog : nullptr;
-}
-
-} // namespace
-
-void TestScreenshots::menusOpenedByKeys_data()
-{
-    QTest::addColumn<QString>("keys");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QStringList>("entries"); // those the form has, in this order
-    const QStringList file = {"saveVisitAction", "|", "savePdfAction", "printAction", "copyTextAction",
-                              "|", "resetAction", "|", "quitAction"};
-    QTest::newRow("Alt+F: File") << "Alt+F" << "File" << file;
-    QTest::newRow("F10: the first menu") << "F10" << "File" << file;
-    QTest::newRow("Alt+C: Clients") << "Alt+C" << "Clients"
-                                    << QStringList{"openRegisterAction", "visitNoteAction", "|",
-                                                   "registerSettingsAction"};
-    QTest::newRow("Alt+H: Help") << "Alt+H" << "Help" << QStringList{"shortcutsAction", "aboutAction"};
-}
-
-// Each menu as a new user opens it, its picture kept: the form's own
-// commands, in order, the same actions the context menu and shortcuts run.
-void TestScreenshots::menusOpenedByKeys()
-{
-    QFETCH(QString, keys);
-    QFETCH(QString, title);
-    QFETCH(QStringList, entries);
-    showMainWindow();
-    for (const QString &name : QStringList(entries))
-        if (name != u'|' && !main_->form().findChild<QAction *>(name))
-            entries.removeAll(name); // a command still to come
-    QTest::keySequence(main_.get(), QKeySequence(keys));
-    QTRY_VERIFY(qobject_cast<QMenu *>(QApplication::activePopupWidget()));
-    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-    QCOMPARE(menu->title().remove(u'&'), title);
-    QCOMPARE(entriesOf(*menu), entries);
-    for (QAction *action : menu->actions())
-        QVERIFY(action->isSeparator() || action->parent() == &main_->form());
-    QTest::qWait(100);
-    QVERIFY(grab(*menu).save(pathFor("menu-" + title)));
-    QTest::keyClick(menu, Qt::Key_Escape);
-    QTest::keyClick(main_.get(), Qt::Key_Escape);
-    QTRY_COMPARE(QApplication::activePopupWidget(), nullptr);
-}
-
-void TestScreenshots::helpDialogs_data()
-{
-    QTest::addColumn<QString>("keys"); // on the Help menu
-    QTest::addColumn<QString>("dialog");
-    QTest::newRow("About Nutrovo") << "Alt+H Down Return" << "aboutDialog";
-    QTest::newRow("Keyboard Shortcuts, by F1") << "F1" << "shortcutsDialog";
-}
-
-// The About box says which version on which toolkit and whose data; the
-// shortcut list holds every shortcut the menus show, none twice.
-void TestScreenshots::helpDialogs()
-{
-    QFETCH(QString, keys);
-    QFETCH(QString, dialog);
-    showMainWindow();
-    for (const QString &key : keys.split(u' ')) {
-        QWidget *focus = QApplication::activePopupWidget() ? QApplication::activePopupWidget() : main_.get();
-        QTest::keySequence(focus, QKeySequence(key));
-    }
-    QTRY_VERIFY(shownDialog(main_->form(), dialog));
-    QDialog *shown = shownDialog(main_->form(), dialog);
-    QVERIFY(QTest::qWaitForWindowExposed(shown));
-    QVERIFY(grab(*shown).save(pathFor(dialog)));
-    if (dialog == "aboutDialog") {
-        const QString text = control<QLabel>(*shown, "aboutText")->text();
-        for (const QString &part : {QStringLiteral("Nutrovo " NUTROVO_VERSION), QString::fromLatin1(qVersion()),
-                                    QStringLiteral("Licence: "), QStringLiteral("WHO Reference 2007")})
-            QVERIFY2(text.contains(part), qPrintable(text));
-    } else {
-        QMap<QString, QString> listed; // keys -> command
-        const auto *list = control<QTreeWidget>(*shown, "shortcutList");
-        for (int row = 0; row < list->topLevelItemCount(); ++row) {
-            const QTreeWidgetItem *item = list->topLevelItem(row);
-            QVERIFY2(!listed.contains(item->text(1)), qPrintable(item->text(1) + " twice"));
-            listed.insert(item->text(1), item->text(0));
-        }
-        for (const QAction *title : main_->menuBar()->actions())
-            for (const QAction *action : title->menu()->actions())
-                if (!action->shortcut().isEmpty())
-                    QCOMPARE(listed.value(action->shortcut().toString(QKeySequence::NativeText)),
-                             action->text());
-        QCOMPARE(listed.value("F10"), "Open the menu bar");
-        QCOMPARE(listed.value("Alt+C"), "Clients menu");
-    }
-    shown->close();
-    QTRY_VERIFY(!main_->form().findChild<QDialog *>(dialog)); // gone with its controls
 }
 
 void TestScreenshots::panelsHeldOpen_data()
@@ -325,6 +205,55 @@ void TestScreenshots::registerDialogWithFiveVisits()
                 line.append({x, y});
     QVERIFY2(!line.isEmpty() && line.first().y() < line.last().y(), "no weight line falling in the chart");
     dialog->reject();
+}
+
+void TestScreenshots::menusOpenedByKeys_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("Alt+F") << "Alt+F" << "&File";
+    QTest::newRow("F10: the first menu") << "F10" << "&File";
+    QTest::newRow("Alt+C") << "Alt+C" << "&Clients";
+    QTest::newRow("Alt+H") << "Alt+H" << "&Help";
+}
+
+// Each menu as a new user opens it, its picture kept.
+void TestScreenshots::menusOpenedByKeys()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, title);
+    showMainWindow();
+    QTest::keySequence(main_.get(), QKeySequence(keys));
+    QTRY_VERIFY(qobject_cast<QMenu *>(QApplication::activePopupWidget()));
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QCOMPARE(menu->title(), title);
+    QVERIFY(grab(*menu).save(pathFor("menu-" + title.remove(u'&'))));
+    QTest::keyClick(menu, Qt::Key_Escape);
+    QTRY_COMPARE(QApplication::activePopupWidget(), nullptr);
+}
+
+// F1's list holds every shortcut that the menus show, for the command they
+// show it beside, and no keys twice.
+void TestScreenshots::shortcutList()
+{
+    showMainWindow();
+    QTest::keyClick(main_.get(), Qt::Key_F1);
+    QTRY_VERIFY(main_->form().findChild<QDialog *>("shortcutsDialog"));
+    auto *dialog = main_->form().findChild<QDialog *>("shortcutsDialog");
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    QVERIFY(grab(*dialog).save(pathFor("shortcuts")));
+    QMap<QString, QString> listed; // keys -> command
+    const auto *list = control<QTreeWidget>(*dialog, "shortcutList");
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem *item = list->topLevelItem(row);
+        QVERIFY2(!listed.contains(item->text(1)), qPrintable(item->text(1) + " twice"));
+        listed.insert(item->text(1), item->text(0));
+    }
+    for (const QAction *title : main_->menuBar()->actions())
+        for (const QAction *action : title->menu()->actions())
+            if (!action->shortcut().isEmpty())
+                QCOMPARE(listed.value(action->shortcut().toString(QKeySequence::NativeText)), action->text());
+    dialog->close();
 }
 
 QTEST_MAIN(TestScreenshots)
