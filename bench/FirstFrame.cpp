@@ -1,16 +1,18 @@
 // Start-up harness: shows one window, prints on standard output the monotonic
 // times (ns) at which main() was entered, the application object was made,
 // the window was made, and its first frame had been painted and handed to the
-// platform, and its peak resident memory (KiB) by then, then quits. Built three times from this file: showing the
-// planner, an empty window of the same size and title, and that window with
-// one line of text in each of the planner's font families, so that they
-// differ only in what the window holds.
+// platform, and its peak resident memory (KiB) by then, then quits. Built
+// three times from this file: showing the planner (under its menu bar, as
+// main() shows it), an empty window of the same size and title, and that
+// window with one line of text in each of the planner's font families, so
+// that they differ only in what the window holds.
 #include "Clock.h"
 #include "window/WindowLayout.h"
 
 #ifdef NUTROVO_BENCH_FORM
 #include "window/ApplicationFonts.h"
-#include "window/PlannerForm.h"
+#include "window/MainWindow.h"
+#include "window/ProgramStyle.h"
 #endif
 #ifdef NUTROVO_BENCH_FONTS
 #include "window/ApplicationFonts.h"
@@ -93,7 +95,7 @@ private:
 std::unique_ptr<QWidget> createWindow()
 {
 #ifdef NUTROVO_BENCH_FORM
-    return std::make_unique<nutrovo::PlannerForm>();
+    return std::make_unique<nutrovo::MainWindow>();
 #else
     namespace layout = nutrovo::layout;
     auto window = std::make_unique<QWidget>();
@@ -126,6 +128,9 @@ int main(int argc, char *argv[])
     // The windows that show text make their fonts ready as the program does.
     nutrovo::ui::ApplicationFonts fonts;
     FirstFrameApplication app(argc, argv, mainEnteredNs);
+#ifdef NUTROVO_BENCH_FORM
+    nutrovo::ui::useProgramStyle(); // as main() does
+#endif
     fonts.apply();
 #else
     FirstFrameApplication app(argc, argv, mainEnteredNs);

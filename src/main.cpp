@@ -1,5 +1,6 @@
 #include "window/ApplicationFonts.h"
-#include "window/PlannerForm.h"
+#include "window/MainWindow.h"
+#include "window/ProgramStyle.h"
 
 #include <QApplication>
 
@@ -11,8 +12,9 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(NUTROVO_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(NUTROVO_APP_ID));
 #endif
+    nutrovo::ui::useProgramStyle();
     fonts.apply();
-    nutrovo::PlannerForm form;
-    form.show();
+    nutrovo::MainWindow window;
+    window.show();
     return QApplication::exec();
 }

@@ -10,11 +10,13 @@
 #include "window/FieldWriter.h"
 #include "window/HelpPanels.h"
 #include "window/PictureBox.h"
+#include "window/ProgramCommands.h"
 #include "window/QtText.h"
 #include "window/RegisterAccess.h"
 #include "window/SheetCommands.h"
 #include "window/WindowAtRest.h"
 #include "window/WindowBuilder.h"
+#include "window/WindowCommand.h"
 #include "window/WindowLayout.h"
 
 #include <QAbstractButton>
@@ -76,6 +78,11 @@ PlannerForm::PlannerForm(std::unique_ptr<print::Printer> printer, QWidget *paren
     ui::addRegisterCommands(*this, {[this] { return shownVisit(); },
                                     [this](const QString &name, const visits::Picks &picks) { pickVisit(name, picks); },
                                     [this] { clientNameField()->setFocus(Qt::OtherFocusReason); }});
+    // The button's own click, so that its handler runs as for a click.
+    ui::addMenuCommand(*this, "resetAction", QStringLiteral("Reset Form"), QKeySequence(), [this] {
+        qobject_cast<QAbstractButton *>(ui_->built.controls.value(QStringLiteral("ResetCmd")))->click();
+    });
+    ui::addProgramCommands(*this);
     createControls();
     connectHandlers();
     ui::runGuarded([this] { Form_Load(); });

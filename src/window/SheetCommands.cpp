@@ -65,6 +65,7 @@ public:
         auto *menuKey = new QShortcut(&window);
         menuKey->setKeys({QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)});
         menuKey->setContext(Qt::WindowShortcut);
+        menuKey->setWhatsThis(QStringLiteral("Menu of these commands"));
         connect(menuKey, &QShortcut::activated, this, [this] { showMenuAtFocus(); });
     }
 

@@ -2,9 +2,10 @@
 bus, as a screen reader does: every control is found by the name it is
 announced with, values are read through the Text interface, rows are picked
 through the list's Table interface or a row's Toggle action, and option
-option buttons are picked through their Toggle and Press actions. Then two
-visits are saved with the keyboard's shortcut, and the register's visit list
-is read cell by cell through its Table interface.
+option buttons are picked through their Toggle and Press actions. The menu
+bar is read menu by menu, each entry with its shortcut. Then two visits are
+saved with the keyboard's shortcut, the register is opened from its menu, and
+its visit list is read cell by cell through its Table interface.
 
 Usage: atspi_check.py PID   (the process id of the running program)
 
@@ -172,6 +173,30 @@ def keys(combination):
                    check=True)
 
 
+# The menus as a new user reads them, each entry with its shortcut.
+MENUS = {
+    "File": [("Save Visit", "Ctrl+S"), ("Save as PDF…", "Ctrl+Shift+S"), ("Print Form", "Ctrl+P"),
+             ("Copy Sheet as Text", "Ctrl+Shift+C"), ("Reset Form", ""), ("Quit", "Ctrl+Q")],
+    "Clients": [("Clients and Visits…", "Ctrl+O"), ("Register…", "")],
+    "Help": [("Keyboard Shortcuts", "F1"), ("About Nutrovo", "")],
+}
+
+
+def check_menu_bar(window):
+    bar = next(n for n in window.nodes if n.getRoleName() == "menu bar")
+    read = {}
+    for title in (bar.getChildAtIndex(i) for i in range(bar.childCount)):
+        if not title.getState().contains(pyatspi.STATE_VISIBLE):
+            continue  # a menu with no command (yet)
+        menu = title.getChildAtIndex(0)
+        entries = (menu.getChildAtIndex(i) for i in range(menu.childCount))
+        read[title.name] = [(e.name, e.queryAction().getKeyBinding(0)) for e in entries
+                            if e.getRoleName() != "separator"]
+    if read != MENUS:
+        raise CheckFailed(f"the menu bar reads {read}, expected {MENUS}")
+    print(f"ok   the menu bar reads {read}")
+
+
 def visits_saved(register):
     try:
         with sqlite3.connect(f"file:{register}?mode=ro", uri=True) as db:
@@ -193,7 +218,11 @@ def check_register(app, window):
         if saved == 1:  # the first a month ago
             with sqlite3.connect(register) as db:
                 db.execute("UPDATE visits SET visit_day = ?", (month_ago,))
-    keys("ctrl+o")
+    # From its menu, as a user who knows no shortcut would: Alt+C, then the first entry.
+    keys("alt+c")
+    clients = next(n for n in descendants(app) if n.name == "Clients and Visits…" and n.getRoleName() == "menu item")
+    wait_for('the entry "Clients and Visits…" shown', lambda: clients.getState().contains(pyatspi.STATE_SHOWING))
+    keys("Return")
     dialog = wait_for('the dialog "Clients and Visits"',
                       lambda: next((c for c in descendants(app) if c.name == "Clients and Visits"), None))
     visits = Window(dialog).named("Visits", "table").queryTable()
@@ -203,7 +232,7 @@ def check_register(app, window):
     if headings != ["Date", "Weight kg", "BMI"] or [row[:len(want)] for row, want in zip(cells, expected)] != expected \
             or len(cells) != 2:
         raise CheckFailed(f"the visit list reads {headings} {cells}, expected {expected}")
-    print(f"ok   two visits saved with Ctrl+S; the visit list reads {cells}")
+    print(f"ok   two visits saved with Ctrl+S; the visit list, opened from the Clients menu, reads {cells}")
     keys("Escape")
 
 
@@ -261,6 +290,7 @@ def check(pid):
     expect_text(window, "Sex used", "Female")
     expect_checked(window.named("Male", "radio button"), False)
 
+    check_menu_bar(window)
     check_register(app, window)
 
 

@@ -1,12 +1,13 @@
 // Printing the real window through a real spooler: the PDF that the cups-pdf
 // queue writes must carry the heading, every value the window shows and the
 // date of printing, sharp, and show the window at rest whatever the user was
-// doing in it; every way the spooler can fail must be told once in the
-// message box and leave the window as it was.
+// doing in it, without the program's menu bar; every way the spooler can
+// fail must be told once in the message box and leave the window as it was.
 #include "MessageWatcher.h"
 #include "WindowProbe.h"
 #include "consult/Outputs.h"
 #include "print/QtPrinter.h"
+#include "window/MainWindow.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -150,7 +151,8 @@ private:
     void selectPartOfName();
     void verifyShownAtRest(const QStringList &pdfs);
 
-    std::unique_ptr<PlannerForm> form_;
+    std::unique_ptr<MainWindow> window_; // as the program shows the form: under its menu bar
+    PlannerForm *form_ = nullptr;
     QTemporaryDir settings_;
 };
 
@@ -169,15 +171,17 @@ void TestPrint::init() { showForm(std::make_unique<PlannerForm>()); }
 
 void TestPrint::showForm(std::unique_ptr<PlannerForm> form)
 {
-    form_ = std::move(form);
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    window_ = std::make_unique<MainWindow>(std::move(form));
+    form_ = &window_->form();
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
     changeEveryInput();
 }
 
 void TestPrint::cleanup()
 {
-    form_.reset();
+    window_.reset();
+    form_ = nullptr;
     QVERIFY(runCommand(fixture(QStringLiteral("restore"))));
 }
 
@@ -301,6 +305,9 @@ void TestPrint::verifyShownAtRest(const QStringList &pdfs)
             QVERIFY2(part(page, *form_, shown) == part(rest, *form_, shown),
                      qPrintable(QStringLiteral("%1 is not at rest on %2").arg(name, pdf)));
         }
+        // The window's top line of pixels: the form's white, not the menu bar's.
+        const QRect topLine(0, 0, rest.width(), scale);
+        QVERIFY2(page.copy(topLine) == rest.copy(topLine), qPrintable("a menu bar on " + pdf));
     }
 }
 
@@ -316,8 +323,8 @@ void TestPrint::printsTheWindowAsShown()
     MessageWatcher watcher;
 
     // Shortcuts reach only the active window.
-    form_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
     auto *name = control<QLineEdit>(*form_, QStringLiteral("Text2"));
     if (byShortcut) {
         selectPartOfName();
@@ -392,8 +399,8 @@ void TestPrint::verifyText(const QString &pdf, const QDateTime &clicked, const Q
              qPrintable(date.captured(0)));
 }
 
-// The picture of the window: one image, in the window's proportions, at
-// least 300 dots per inch, nearly as wide as the page and not wider.
+// The picture of the window: one image, in the form's proportions (no menu
+// bar above it), at least 300 dots per inch, nearly as wide as the page and not wider.
 void TestPrint::verifyPicture(const QString &pdf, const QString &pageSize)
 {
     const Ran pdfinfo = run(QStringLiteral("pdfinfo"), {pdf});

@@ -78,12 +78,17 @@ for _ in $(seq 150); do
 done
 [ "${colours:-0}" -ge 16 ] || { echo "sandbox: the window shows no painted frame within 30 s" >&2; exit 1; }
 
-# Picks with the mouse, in window pixels: servings buttons of the protein and
-# starches rows, the female button, then Reset Form. Each must change a field
-# away from the spot clicked, or it missed its control and the trace would
-# show less of the program than it should.
+# Picks with the mouse, in the designed window's pixels: servings buttons of
+# the protein and starches rows, the female button, then Reset Form. Each must
+# change a field away from the spot clicked, or it missed its control and the
+# trace would show less of the program than it should. The designed window
+# (664 pixels high) sits at the bottom, under the menu bar.
+eval "$(xdotool getwindowgeometry --shell "$window")"
+top=$((HEIGHT - 664))
+[ "$top" -ge 0 ] && [ "$top" -lt 100 ] || { echo "sandbox: the window is $HEIGHT pixels high" >&2; exit 1; }
 for spot in "292 124" "340 156" "68 332" "688 508"; do
     read -r x y <<<"$spot"
+    y=$((y + top))
     xdotool mousemove --window "$window" "$x" "$y"
     sleep 0.3
     picture_without "$x" "$y" "$work/before.png" || { echo "sandbox: cannot read the window" >&2; exit 1; }

@@ -1,10 +1,13 @@
 // The window as a user sees it on a real X server: PNGs of the start-up
-// window, of every formula panel held open, and of the register's dialog with
-// a client of five visits, checked pixel by pixel where a fault would show
-// (colours of the rows, a panel over the grid, sharp art, the chart's lines).
+// window, alone and under its menu bar, of each menu opened from the keyboard,
+// of the help dialogs, of every formula panel held open, of a child's and an
+// adult's BMI reading, and of the register's dialog with a child of five
+// visits, checked pixel by pixel where a fault would show (colours of the
+// rows, a panel over the grid, sharp art, the chart's lines).
 #include "BmiForAgeFile.h"
 #include "TestRegister.h"
 #include "WindowProbe.h"
+#include "window/MainWindow.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -12,7 +15,10 @@
 #include <QDialog>
 #include <QDir>
 #include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include <memory>
@@ -24,18 +30,25 @@ class TestScreenshots : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
+    void startUpWindow_data();
     void startUpWindow();
     void panelsHeldOpen_data();
     void panelsHeldOpen();
     void bmiReadings();
     void registerDialogWithFiveVisits();
+    void menusOpenedByKeys_data();
+    void menusOpenedByKeys();
+    void shortcutList();
 
 private:
-    QImage grab() const;
+    QImage grab(const QWidget &window) const;
+    QImage grab() const { return grab(*form_); }
     QString pathFor(const QString &name) const;
-    QColor pixelAt(const QImage &image, const QWidget *w, QPoint offset) const;
+    QColor pixelAt(const QImage &image, const QWidget *w, QPoint offset, const QWidget *window = nullptr) const;
+    void showMainWindow();
 
     std::unique_ptr<PlannerForm> form_;
+    std::unique_ptr<MainWindow> main_; // the program's window, over form_ when shown
     QDir folder_;
     qreal scale_ = 1;
 };
@@ -53,12 +66,25 @@ void TestScreenshots::initTestCase()
     QTest::qWait(200); // let the X server finish drawing the first frame
 }
 
-// The window's pixels as the X server holds them.
-QImage TestScreenshots::grab() const
+// A window's pixels as the X server holds them.
+QImage TestScreenshots::grab(const QWidget &window) const
 {
     QCoreApplication::processEvents();
     QTest::qWait(50);
-    return form_->screen()->grabWindow(form_->winId()).toImage();
+    return window.screen()->grabWindow(window.winId()).toImage();
+}
+
+// As main() shows it, active, over the form alone (hidden again when done
+// with, as the screen at 2x has no room for both side by side).
+void TestScreenshots::showMainWindow()
+{
+    if (!main_) {
+        main_ = std::make_unique<MainWindow>(testWindow());
+        main_->move(0, 0);
+    }
+    main_->show();
+    main_->activateWindow(); // keys go to the active window
+    QVERIFY(QTest::qWaitForWindowActive(main_.get()));
 }
 
 QString TestScreenshots::pathFor(const QString &name) const
@@ -67,30 +93,48 @@ QString TestScreenshots::pathFor(const QString &name) const
     return folder_.filePath(name + suffix + ".png");
 }
 
-QColor TestScreenshots::pixelAt(const QImage &image, const QWidget *w, QPoint offset) const
+QColor TestScreenshots::pixelAt(const QImage &image, const QWidget *w, QPoint offset, const QWidget *window) const
 {
-    const QPoint p = w->mapTo(form_.get(), offset) * scale_;
+    const QPoint p = w->mapTo(window != nullptr ? window : form_.get(), offset) * scale_;
     return image.pixelColor(p);
+}
+
+void TestScreenshots::startUpWindow_data()
+{
+    QTest::addColumn<bool>("underMenuBar");
+    QTest::newRow("the form alone") << false;
+    QTest::newRow("as the program shows it, under its menu bar") << true;
 }
 
 void TestScreenshots::startUpWindow()
 {
-    const QImage image = grab();
-    QCOMPARE(image.size(), form_->size() * scale_);
-    QVERIFY(image.save(pathFor("startup")));
+    QFETCH(bool, underMenuBar);
+    if (underMenuBar)
+        showMainWindow();
+    const QWidget &window = underMenuBar ? static_cast<const QWidget &>(*main_) : *form_;
+    const PlannerForm &form = underMenuBar ? main_->form() : *form_;
+    const QImage image = grab(window);
+    QCOMPARE(image.size(), window.size() * scale_);
+    QVERIFY(image.save(pathFor(underMenuBar ? "main-window" : "startup")));
+    // The designed window whole, right under the menu bar.
+    QCOMPARE(form.size(), QSize(765, 664));
+    QCOMPARE(form.mapTo(&window, QPoint(0, 0)),
+             QPoint(0, underMenuBar ? main_->menuBar()->geometry().bottom() + 1 : 0));
     // Row labels and buttons on their group's colour; the sheet white.
-    QCOMPARE(pixelAt(image, control(*form_, "Label7"), {2, 20}), QColor(252, 88, 113));
-    QCOMPARE(pixelAt(image, control(*form_, "Label13"), {2, 20}), QColor(45, 184, 29));
-    QCOMPARE(pixelAt(image, control(*form_, "Option3(15)"), {22, 2}), QColor(122, 191, 254));
-    QCOMPARE(image.pixelColor(QPoint(750, 640) * scale_), QColor(Qt::white));
+    QCOMPARE(pixelAt(image, control(form, "Label7"), {2, 20}, &window), QColor(252, 88, 113));
+    QCOMPARE(pixelAt(image, control(form, "Label13"), {2, 20}, &window), QColor(45, 184, 29));
+    QCOMPARE(pixelAt(image, control(form, "Option3(15)"), {22, 2}, &window), QColor(122, 191, 254));
+    QCOMPARE(pixelAt(image, &form, {750, 640}, &window), QColor(Qt::white));
     // Red heading text somewhere in "Energy Assessment".
     bool red = false;
-    const QRect heading(control(*form_, "Label2")->geometry().topLeft() * scale_,
-                        control(*form_, "Label2")->size() * scale_);
+    const QWidget *label2 = control(form, "Label2");
+    const QRect heading(label2->mapTo(&window, QPoint(0, 0)) * scale_, label2->size() * scale_);
     for (int y = heading.top(); y < heading.bottom() && !red; ++y)
         for (int x = heading.left(); x < heading.right() && !red; ++x)
             red = image.pixelColor(x, y) == QColor(255, 0, 0);
     QVERIFY(red);
+    if (underMenuBar)
+        main_->hide();
 }
 
 void TestScreenshots::panelsHeldOpen_data()
@@ -180,6 +224,55 @@ void TestScreenshots::registerDialogWithFiveVisits()
     QVERIFY2(!line.isEmpty() && line.first().y() < line.last().y(), "no weight line falling in the chart");
     QCOMPARE(chart->chart()->series().at(1)->name(), QStringLiteral("BMI-for-age z"));
     dialog->reject();
+}
+
+void TestScreenshots::menusOpenedByKeys_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("Alt+F") << "Alt+F" << "&File";
+    QTest::newRow("F10: the first menu") << "F10" << "&File";
+    QTest::newRow("Alt+C") << "Alt+C" << "&Clients";
+    QTest::newRow("Alt+H") << "Alt+H" << "&Help";
+}
+
+// Each menu as a new user opens it, its picture kept.
+void TestScreenshots::menusOpenedByKeys()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, title);
+    showMainWindow();
+    QTest::keySequence(main_.get(), QKeySequence(keys));
+    QTRY_VERIFY(qobject_cast<QMenu *>(QApplication::activePopupWidget()));
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QCOMPARE(menu->title(), title);
+    QVERIFY(grab(*menu).save(pathFor("menu-" + title.remove(u'&'))));
+    QTest::keyClick(menu, Qt::Key_Escape);
+    QTRY_COMPARE(QApplication::activePopupWidget(), nullptr);
+}
+
+// F1's list holds every shortcut that the menus show, for the command they
+// show it beside, and no keys twice.
+void TestScreenshots::shortcutList()
+{
+    showMainWindow();
+    QTest::keyClick(main_.get(), Qt::Key_F1);
+    QTRY_VERIFY(main_->form().findChild<QDialog *>("shortcutsDialog"));
+    auto *dialog = main_->form().findChild<QDialog *>("shortcutsDialog");
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    QVERIFY(grab(*dialog).save(pathFor("shortcuts")));
+    QMap<QString, QString> listed; // keys -> command
+    const auto *list = control<QTreeWidget>(*dialog, "shortcutList");
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem *item = list->topLevelItem(row);
+        QVERIFY2(!listed.contains(item->text(1)), qPrintable(item->text(1) + " twice"));
+        listed.insert(item->text(1), item->text(0));
+    }
+    for (const QAction *title : main_->menuBar()->actions())
+        for (const QAction *action : title->menu()->actions())
+            if (!action->shortcut().isEmpty())
+                QCOMPARE(listed.value(action->shortcut().toString(QKeySequence::NativeText)), action->text());
+    dialog->close();
 }
 
 QTEST_MAIN(TestScreenshots)
