@@ -106,8 +106,10 @@ void TestMealPlan::gridIsWrittenGroupByGroup()
         Output::milkcho,      Output::fruitvegprot, Output::fruitvegfat, Output::fruitvegcho,
         Output::fatoilprot,   Output::fatoilfat,   Output::fatoilcho,   Output::extraprot,
         Output::extrafat,     Output::extracho};
-    // bmi comes first, then the grid.
-    const std::vector<Output> grid(sink.order.begin() + 1, sink.order.begin() + 19);
+    // bmi and its reading come first, then the grid.
+    QCOMPARE(std::vector<Output>(sink.order.begin(), sink.order.begin() + 2),
+             (std::vector<Output>{Output::bmi, Output::bmiClass}));
+    const std::vector<Output> grid(sink.order.begin() + 2, sink.order.begin() + 20);
     QCOMPARE(grid, expected);
 }
 
