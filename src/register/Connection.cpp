@@ -1,5 +1,6 @@
 #include "register/Connection.h"
 
+#include "files/PrivateFile.h"
 #include "register/Schema.h"
 
 #include <QDir>
@@ -96,25 +97,14 @@ QString thisComputersUser()
     return QString::number(geteuid());
 }
 
-// Every folder made on the way gets 0700 and the file 0600, whatever the
-// umask: the register holds health data.
-std::optional<QString> createPrivateFile(const QString &path)
+// The register's folder, the file and its log, narrowed to this user's if a
+// restored copy came back wider: the register holds health data.
+std::optional<QString> keptPrivate(const QString &path)
 {
-    QStringList made;
-    for (QDir up = QFileInfo(path).dir(); !up.exists(); up.setPath(QFileInfo(up.path()).path()))
-        made.prepend(up.path());
-    for (const QString &folder : made) {
-        if (!QDir().mkdir(folder) && !QFileInfo(folder).isDir())
-            return QStringLiteral("the folder %1 can't be made").arg(QDir::toNativeSeparators(folder));
-        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    }
-    QFile file(path);
-    constexpr auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, ownerOnly))
-        return file.errorString();
-    file.close();
-    if (!QFile::setPermissions(path, ownerOnly))
-        return QStringLiteral("its permissions can't be set to the owner's only");
+    for (const QString &one : {QFileInfo(path).path(), path, path + QStringLiteral("-wal"),
+                               path + QStringLiteral("-shm")})
+        if (auto why = files::narrowToOwner(one))
+            return why;
     return std::nullopt;
 }
 
@@ -206,8 +196,13 @@ Result<std::unique_ptr<Connection>> Connection::open(const RegisterLocation &loc
     if (local && !QFileInfo::exists(location.filePath)) {
         if (purpose == RegisterStore::Purpose::Browse)
             return std::unique_ptr<Connection>(); // nothing saved yet: nothing made
-        if (const auto why = createPrivateFile(location.filePath))
+        if (const auto why = files::createPrivately(location.filePath))
             return Failure{Trouble::WriteFailed, QStringLiteral("The register %1 can't be made: %2.")
+                                                     .arg(location.shownName(), *why)};
+    }
+    if (local) {
+        if (const auto why = keptPrivate(location.filePath))
+            return Failure{Trouble::WriteFailed, QStringLiteral("The register %1 can't be kept private: %2.")
                                                      .arg(location.shownName(), *why)};
     }
     std::unique_ptr<Connection> connection(new Connection(location));

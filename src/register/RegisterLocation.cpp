@@ -1,6 +1,9 @@
 #include "register/RegisterLocation.h"
 
+#include "files/PrivateFile.h"
+
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
@@ -43,8 +46,12 @@ RegisterLocation RegisterLocation::fromSettings()
 void saveConnectionSetting(const QString &connection)
 {
     QSettings settings = programSettings();
+    // Made 0600 before the first write, which then keeps the file's mode.
+    if (!QFileInfo::exists(settings.fileName()))
+        static_cast<void>(files::createPrivately(settings.fileName()));
     settings.setValue(QLatin1String(connectionSetting), connection.trimmed());
     settings.sync();
+    static_cast<void>(files::narrowToOwner(settings.fileName()));
 }
 
 QString localRegisterPath()

@@ -1,5 +1,6 @@
 #include "registerui/RegisterDialog.h"
 
+#include "files/PrivateFile.h"
 #include "files/SuggestedFiles.h"
 #include "register/VisitCsv.h"
 #include "registerui/Messages.h"
@@ -12,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -265,12 +265,9 @@ void RegisterDialog::writeCsv(const QString &path, qint64 clientId)
         tell(this, QStringLiteral("The visits were not exported. ") + visits.failure().message);
         return;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(reg::visitsCsv(visits.value())) < 0 || !file.commit()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
+    if (const auto why = files::writePrivately(path, reg::visitsCsv(visits.value()))) {
         tell(this, QStringLiteral("The visits can't be exported to %1: %2.")
-                       .arg(QDir::toNativeSeparators(path), why));
+                       .arg(QDir::toNativeSeparators(path), *why));
         return;
     }
     status_->setText(QStringLiteral("%1 visits exported to %2")

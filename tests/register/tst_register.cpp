@@ -92,12 +92,6 @@ bool closed(const QPointer<QDialog> &dialog) { return dialog.isNull() || !dialog
 
 QString isoDay(int daysAgo) { return QDate::currentDate().addDays(-daysAgo).toString(Qt::ISODate); }
 
-unsigned modeOf(const QString &path)
-{
-    struct stat status {};
-    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0xffffu;
-}
-
 QByteArray fileBytes(const QString &path)
 {
     QFile file(path);
@@ -149,13 +143,17 @@ void TestRegisterWindow::visitsComeBackAsSaved_data()
     QTest::addColumn<Engine>("engine");
     QTest::addColumn<QString>("client");
     QTest::addColumn<QString>("search");
+    QTest::addColumn<mode_t>("fileUmask"); // the export's
     for (Engine engine : engines()) {
         const QString on = engineName(engine) + ": ";
-        QTest::newRow(qPrintable(on + "quotes, outer blanks")) << engine << "  O'Brien \"Bob\" " << "BRIEN \"b";
-        QTest::newRow(qPrintable(on + "a statement")) << engine << "Ann; DROP TABLE clients; --" << "; drop tab";
-        QTest::newRow(qPrintable(on + "wildcards")) << engine << "100% _Sure_" << "% _s";
-        QTest::newRow(qPrintable(on + "non-Latin letters")) << engine << "Łukasz Żółć 王小明" << "ŻÓŁĆ 王";
-        QTest::newRow(qPrintable(on + "a formula")) << engine << "=HYPERLINK(\"http://x\")" << "hyperlink";
+        QTest::newRow(qPrintable(on + "quotes, outer blanks")) << engine << "  O'Brien \"Bob\" " << "BRIEN \"b"
+                                                               << mode_t(022);
+        QTest::newRow(qPrintable(on + "a statement")) << engine << "Ann; DROP TABLE clients; --" << "; drop tab"
+                                                      << mode_t(0);
+        QTest::newRow(qPrintable(on + "wildcards")) << engine << "100% _Sure_" << "% _s" << mode_t(022);
+        QTest::newRow(qPrintable(on + "non-Latin letters")) << engine << "Łukasz Żółć 王小明" << "ŻÓŁĆ 王" << mode_t(0);
+        QTest::newRow(qPrintable(on + "a formula")) << engine << "=HYPERLINK(\"http://x\")" << "hyperlink"
+                                                    << mode_t(022);
     }
 }
 
@@ -167,6 +165,7 @@ void TestRegisterWindow::visitsComeBackAsSaved()
     QFETCH(Engine, engine);
     QFETCH(QString, client);
     QFETCH(QString, search);
+    QFETCH(mode_t, fileUmask);
     TestRegister reg(engine);
     auto form = testWindow();
     {
@@ -179,9 +178,9 @@ void TestRegisterWindow::visitsComeBackAsSaved()
     std::optional<MessageWatcher> watcher(std::in_place); // no message until the deletions
     // A decoy that "% _s" finds if either is read as a wildcard.
     consult(*form, "Zed 5% Xs _Sam", consultations[1]);
-    const mode_t umaskBefore = umask(0); // made private whatever the umask
+    const mode_t umaskBefore = ::umask(0); // made private whatever the umask
     command(*form, "saveVisitAction")->trigger();
-    umask(umaskBefore);
+    ::umask(umaskBefore);
     if (engine == Engine::SQLite) {
         QCOMPARE(modeOf(reg.folder()), 0700u);
         QCOMPARE(modeOf(reg.filePath()), 0600u);
@@ -203,6 +202,13 @@ void TestRegisterWindow::visitsComeBackAsSaved()
     command(*form, "saveVisitAction")->trigger();
     reg.closeOwnConnection();
     QVERIFY2(watcher->seen().isEmpty(), qPrintable(watcher->texts().join("\n")));
+    if (engine == Engine::SQLite) { // a copy put back, with the mode a copy gets
+        form = testWindow();
+        QVERIFY(QFile::setPermissions(reg.filePath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                                          QFile::ReadOther));
+        QVERIFY(QFile::setPermissions(reg.folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                        QFile::ReadOther | QFile::ExeOther));
+    }
 
     // By keys alone: the dialog from its shortcut, the search typed, Tab to
     // the visits, the oldest picked and opened with Enter. Every control has
@@ -214,6 +220,10 @@ void TestRegisterWindow::visitsComeBackAsSaved()
     QPointer<QDialog> dialog = form->findChild<QDialog *>(QStringLiteral("registerDialog"));
     QVERIFY(dialog);
     QTRY_VERIFY(dialog->isActiveWindow());
+    if (engine == Engine::SQLite) {
+        QCOMPARE(modeOf(reg.filePath()), 0600u);
+        QCOMPARE(modeOf(reg.folder()), 0700u);
+    }
     for (QWidget *widget : dialog->findChildren<QWidget *>())
         if ((widget->focusPolicy() & Qt::TabFocus) && !widget->focusProxy() && widget->isVisible())
             QVERIFY2(!widget->accessibleName().isEmpty(), widget->metaObject()->className());
@@ -250,7 +260,10 @@ void TestRegisterWindow::visitsComeBackAsSaved()
     QTemporaryDir exports;
     const QString csvPath = exports.filePath("visits.csv");
     saveAs->selectFile(csvPath);
+    const mode_t umaskOfSession = ::umask(fileUmask);
     static_cast<QDialog *>(saveAs)->accept(); // as the Save button does
+    ::umask(umaskOfSession);
+    QCOMPARE(modeOf(csvPath), 0600u);
     const QJsonArray csv = readCsv(csvPath);
     QCOMPARE(csv.size(), 4);
     const QJsonArray headings = csv.at(0).toArray();
@@ -537,8 +550,12 @@ void TestRegisterWindow::serverAsksForThePassword()
                                     "WHERE a.application_name = 'nutrovo' AND s.ssl"}),
              server.contains("tls") ? "1" : "0");
     int settingsFiles = 0;
-    for (QDirIterator files(settings_.path(), QDir::Files, QDirIterator::Subdirectories); files.hasNext(); ++settingsFiles)
-        QVERIFY(!fileBytes(files.next()).contains(requiredEnvironment("NUTROVO_PG_PASSWORD").toUtf8()));
+    for (QDirIterator files(settings_.path(), QDir::Files, QDirIterator::Subdirectories); files.hasNext(); ++settingsFiles) {
+        const QString path = files.next();
+        QVERIFY(!fileBytes(path).contains(requiredEnvironment("NUTROVO_PG_PASSWORD").toUtf8()));
+        if (path.endsWith("/nutrovo.conf"))
+            QCOMPARE(modeOf(path), 0600u);
+    }
     QVERIFY(settingsFiles > 0);
 }
 
