@@ -189,7 +189,7 @@ Connection::~Connection()
 QSqlDatabase Connection::database() const { return QSqlDatabase::database(name_, false); }
 
 Result<std::unique_ptr<Connection>> Connection::open(const RegisterLocation &location,
-                                                     const QString &password,
+                                                     const ServerSecrets &secrets,
                                                      RegisterStore::Purpose purpose)
 {
     const bool local = location.engine == Engine::SQLite;
@@ -210,7 +210,7 @@ Result<std::unique_ptr<Connection>> Connection::open(const RegisterLocation &loc
         if (auto bad = connection->checkFile())
             return *bad;
     }
-    if (auto unopened = local ? connection->openSqlite(false) : connection->openServer(password))
+    if (auto unopened = local ? connection->openSqlite(false) : connection->openServer(secrets))
         return *unopened;
     if (local)
         connection->checkFileMeanwhile();
@@ -258,18 +258,17 @@ std::optional<Failure> Connection::openSqlite(bool readOnly)
     return std::nullopt;
 }
 
-std::optional<Failure> Connection::openServer(const QString &password)
+std::optional<Failure> Connection::openServer(const ServerSecrets &secrets)
 {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name_);
     if (!db.isValid())
         return failure(Trouble::Other, QStringLiteral("the toolkit's PostgreSQL driver is missing "
                                                       "(Debian package libqt6sql6-psql)"));
-    // The user's string names the server; the limits come after it, so
-    // that they hold whatever it says.
-    db.setConnectOptions(QStringLiteral("application_name=nutrovo ") + location_.connection +
-                         QLatin1String(serverLimits));
-    if (!password.isEmpty())
-        db.setPassword(password);
+    const Result<ConnectionString> read = ConnectionString::read(location_.connection);
+    if (!read.ok())
+        return failure(Trouble::Unreachable, read.failure().message);
+    if (const auto refused = read.value().applyTo(db, secrets, QLatin1String(serverLimits)))
+        return failure(Trouble::Unreachable, *refused);
     if (!db.open()) {
         const QSqlError error = db.lastError();
         return failure(asksForPassword(error) ? Trouble::NeedsPassword : Trouble::Unreachable, words(error));

@@ -3,6 +3,7 @@
 // failure is classified and told with the engine's own words.
 #pragma once
 
+#include "register/ConnectionString.h"
 #include "register/RegisterStore.h"
 
 #include <QSqlDatabase>
@@ -49,7 +50,7 @@ public:
     // The register checked and, for writing, created or brought up to this
     // program's layout. Null: there is nothing to read yet.
     static Result<std::unique_ptr<Connection>> open(const RegisterLocation &location,
-                                                    const QString &password,
+                                                    const ServerSecrets &secrets,
                                                     RegisterStore::Purpose purpose);
     ~Connection();
     Connection(const Connection &) = delete;
@@ -85,7 +86,7 @@ private:
 
     std::optional<Failure> openSqlite(bool readOnly);
     void checkFileMeanwhile();
-    std::optional<Failure> openServer(const QString &password);
+    std::optional<Failure> openServer(const ServerSecrets &secrets);
     Result<int> layoutVersion() const;
     std::optional<Failure> checkFile() const;
     std::optional<Failure> setUp(RegisterStore::Purpose purpose, int version);

@@ -141,13 +141,13 @@ std::optional<QString> RegisterStore::readOnlyReason() const
 
 void RegisterStore::close() { connection_.reset(); }
 
-void RegisterStore::setPassword(const QString &password) { password_ = password; }
+void RegisterStore::setPassword(const QString &password) { secrets_.password = password; }
 
 Result<bool> RegisterStore::open(Purpose purpose)
 {
     if (connection_)
         return true;
-    Result<std::unique_ptr<Connection>> opened = Connection::open(location_, password_, purpose);
+    Result<std::unique_ptr<Connection>> opened = Connection::open(location_, secrets_, purpose);
     if (!opened.ok())
         return opened.failure();
     if (!opened.value())

@@ -108,6 +108,14 @@ struct DatedVisit {
 
 class Connection;
 
+// What a connection string may hold that is never written nor shown.
+struct ServerSecrets {
+    QString password;
+    QString sslPassword;
+
+    bool any() const { return !password.isEmpty() || !sslPassword.isEmpty(); }
+};
+
 class RegisterStore {
 public:
     // How far opening may go: browsing never creates the local file.
@@ -132,6 +140,9 @@ public:
 
     // The password for a server that asks for one; kept in memory only.
     void setPassword(const QString &password);
+    // Those a connection string held, taken out of it; in memory only.
+    void setSecrets(const ServerSecrets &secrets) { secrets_ = secrets; }
+    const ServerSecrets &secrets() const { return secrets_; }
 
     Result<SaveReport> save(const visits::Visit &visit, const QDate &day);
     // Clients whose name contains the text, regardless of case.
@@ -162,7 +173,7 @@ private:
 
     RegisterLocation location_;
     std::unique_ptr<Connection> connection_;
-    QString password_;
+    ServerSecrets secrets_;
     qint64 lastReadId_ = 0;
 };
 

@@ -58,7 +58,7 @@ private:
     reg::Result<T> askingForPassword(QWidget *over, reg::RegisterStore &register_, Run run);
     void tellOnceIfReadOnly(QWidget *over);
     void openVisit(qint64 visitId);
-    QString useIfItWorks(QWidget *over, const reg::RegisterLocation &chosen);
+    QString useIfItWorks(QWidget *over, const reg::RegisterLocation &chosen, const reg::ServerSecrets &typed);
     QString copyLocalRegister(QWidget *over);
 
     Consultation &consultation_;
@@ -190,16 +190,20 @@ void Commands::chooseRegister()
 {
     RegisterSettingsDialog settings(
         window(), store().location(),
-        {[this](QWidget *over, const reg::RegisterLocation &chosen) { return useIfItWorks(over, chosen); },
+        {[this](QWidget *over, const reg::RegisterLocation &chosen, const reg::ServerSecrets &typed) {
+             return useIfItWorks(over, chosen, typed);
+         },
          [this](QWidget *over) { return copyLocalRegister(over); }});
     settings.exec();
 }
 
 // A server is connected to (and set up, the first time) before it is kept;
 // the local file is made only by the first save, as always.
-QString Commands::useIfItWorks(QWidget *over, const reg::RegisterLocation &chosen)
+QString Commands::useIfItWorks(QWidget *over, const reg::RegisterLocation &chosen, const reg::ServerSecrets &typed)
 {
     auto candidate = std::make_unique<reg::RegisterStore>(chosen);
+    const bool same = chosen.connection == store().location().connection;
+    candidate->setSecrets(typed.any() || !same ? typed : store().secrets());
     if (chosen.engine == reg::Engine::PostgreSQL) {
         const reg::Result<bool> opened = askingForPassword<bool>(
             over, *candidate, [&] { return candidate->open(reg::RegisterStore::Purpose::Write); });

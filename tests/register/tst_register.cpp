@@ -524,23 +524,63 @@ void TestRegisterWindow::visitOpensAsTheRegisterHoldsIt()
 
 void TestRegisterWindow::serverAsksForThePassword_data()
 {
-    QTest::addColumn<QString>("server");
-    QTest::newRow("on the socket") << "service=nutrovo_pw";
-    QTest::newRow("over TLS, server verified") << "service=nutrovo_tls";
+    QTest::addColumn<QString>("server"); // {socket} {port} {odd} filled in; typed in Register… when stored is set
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("sessionName"); // the server's application_name for the session
+    QTest::newRow("asked, on the socket") << "service=nutrovo_pw" << "" << "nutrovo";
+    QTest::newRow("asked, over TLS, server verified") << "service=nutrovo_tls" << "" << "nutrovo";
+    QTest::newRow("typed: a URI with user:password@")
+        << "postgresql://nutrovo_pw:nutrovo-test@/nutrovo?host={socket}&port={port}"
+        << "postgresql://nutrovo_pw@/nutrovo?host={socket}&port={port}" << "nutrovo";
+    QTest::newRow("typed: password= and sslpassword=")
+        << "host={socket} port={port} password=nutrovo-test dbname=nutrovo sslpassword='key secret' user=nutrovo_pw"
+        << "host={socket} port={port} dbname=nutrovo user=nutrovo_pw" << "nutrovo";
+    QTest::newRow("typed: quoted values with ; blanks ' and \\")
+        << "host = '{odd}' port='{port}' password = 'nutrovo-test' dbname='nutrovo' user=nutrovo_pw "
+           "application_name='Room 2 \\'A\\' \\\\ desk'"
+        << "host = '{odd}' port='{port}' dbname='nutrovo' user=nutrovo_pw application_name='Room 2 \\'A\\' \\\\ desk'"
+        << "Room 2 'A' \\ desk";
 }
 
-// Asked once, kept for the session, never written; over TLS when the
-// connection string asks for it.
+// Asked once, or taken from the string typed in Register…; kept for the
+// session, never written nor shown; over TLS when the string asks for it.
 void TestRegisterWindow::serverAsksForThePassword()
 {
     QFETCH(QString, server);
+    QFETCH(QString, stored);
+    QFETCH(QString, sessionName);
     TestRegister reg(Engine::Server);
-    reg::saveConnectionSetting(server);
+    const QString socketConnection = serverConnection("nutrovo_pw");
+    const QString socket = socketConnection.section("host=", 1).section(' ', 0, 0);
+    const QString port = socketConnection.section("port=", 1).section(' ', 0, 0);
+    const QString odd = settings_.filePath("room 2; b"); // the socket's folder by a name to quote
+    QFile::link(socket, odd);
+    for (QString *filled : {&server, &stored})
+        filled->replace("{socket}", socket).replace("{odd}", odd).replace("{port}", port);
+    const QString password = requiredEnvironment("NUTROVO_PG_PASSWORD");
     auto form = testWindow();
+    QStringList shown;
+    if (stored.isEmpty()) {
+        reg::saveConnectionSetting(server);
+    } else {
+        QTimer::singleShot(0, [&] {
+            auto *settings = form->findChild<QDialog *>("registerSettingsDialog");
+            control<QRadioButton>(*settings, "serverRegisterButton")->click();
+            control<QLineEdit>(*settings, "registerConnection")->setText(server);
+            control<QPushButton>(*settings, "useRegisterButton")->click();
+            for (const char *name : {"registerConnection", "registerOutcome", "registerInUse"})
+                shown.append(settings->findChild<QWidget *>(name)->property("text").toString());
+            settings->reject();
+        });
+        command(*form, "registerSettingsAction")->trigger();
+        QVERIFY2(shown.value(1).startsWith("The register in use is now"), qPrintable(shown.join('\n')));
+        QCOMPARE(reg::RegisterLocation::fromSettings().connection, stored); // as typed, less the secrets
+    }
     consult(*form, "Ada Secret", consultations[0]);
-    for (const int asked : {1, 0}) {
-        const MessageWatcher watcher(10, QMessageBox::Ok, requiredEnvironment("NUTROVO_PG_PASSWORD"));
+    for (const int asked : stored.isEmpty() ? QList<int>{1, 0} : QList<int>{0}) {
+        const MessageWatcher watcher(10, QMessageBox::Ok, password);
         command(*form, "saveVisitAction")->trigger();
+        shown += watcher.texts();
         QCOMPARE(watcher.seen().size(), asked);
         QVERIFY(asked == 0 || watcher.seen().first().text.contains("asks for a password"));
     }
@@ -549,10 +589,16 @@ void TestRegisterWindow::serverAsksForThePassword()
     QCOMPARE(serverFixture({"psql", "SELECT count(*) FROM pg_stat_ssl s JOIN pg_stat_activity a USING (pid) "
                                     "WHERE a.application_name = 'nutrovo' AND s.ssl"}),
              server.contains("tls") ? "1" : "0");
+    QTRY_COMPARE(serverFixture({"psql", "SELECT count(*) FROM pg_stat_activity WHERE application_name = '" +
+                                            QString(sessionName).replace("'", "''") + "'"}),
+                 "1");
+    for (const QString &secret : {password, QString("key secret")})
+        QVERIFY2(!shown.join('\n').contains(secret), qPrintable(shown.join('\n')));
     int settingsFiles = 0;
     for (QDirIterator files(settings_.path(), QDir::Files, QDirIterator::Subdirectories); files.hasNext(); ++settingsFiles) {
         const QString path = files.next();
-        QVERIFY(!fileBytes(path).contains(requiredEnvironment("NUTROVO_PG_PASSWORD").toUtf8()));
+        for (const QString &secret : {password, QString("key secret")})
+            QVERIFY(!fileBytes(path).contains(secret.toUtf8()));
         if (path.endsWith("/nutrovo.conf"))
             QCOMPARE(modeOf(path), 0600u);
     }
