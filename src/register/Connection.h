@@ -5,6 +5,7 @@
 
 #include "register/ConnectionString.h"
 #include "register/RegisterStore.h"
+#include "register/StatementWatch.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -51,7 +52,8 @@ public:
     // program's layout. Null: there is nothing to read yet.
     static Result<std::unique_ptr<Connection>> open(const RegisterLocation &location,
                                                     const ServerSecrets &secrets,
-                                                    RegisterStore::Purpose purpose);
+                                                    RegisterStore::Purpose purpose,
+                                                    StatementWatch *watch = nullptr);
     ~Connection();
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
@@ -80,9 +82,10 @@ public:
     Failure failure(Trouble trouble, const QString &what) const;
 
 private:
+    friend class Query;
     friend class Transaction;
 
-    explicit Connection(RegisterLocation location);
+    Connection(RegisterLocation location, StatementWatch *watch);
 
     std::optional<Failure> openSqlite(bool readOnly);
     void checkFileMeanwhile();
@@ -101,6 +104,7 @@ private:
     QString user_;
     std::optional<QString> readOnlyReason_;
     Transaction *underWay_ = nullptr; // rolled back when a statement fails
+    StatementWatch *watch_ = nullptr;  // of the server's statements
     // What the file's check found: nothing, or the trouble and its words.
     std::shared_future<std::optional<std::pair<Trouble, QString>>> fileCheck_;
 };

@@ -147,7 +147,7 @@ Result<bool> RegisterStore::open(Purpose purpose)
 {
     if (connection_)
         return true;
-    Result<std::unique_ptr<Connection>> opened = Connection::open(location_, secrets_, purpose);
+    Result<std::unique_ptr<Connection>> opened = Connection::open(location_, secrets_, purpose, watch_.get());
     if (!opened.ok())
         return opened.failure();
     if (!opened.value())

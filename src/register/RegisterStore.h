@@ -107,6 +107,7 @@ struct DatedVisit {
 };
 
 class Connection;
+class StatementWatch;
 
 // What a connection string may hold that is never written nor shown.
 struct ServerSecrets {
@@ -143,6 +144,9 @@ public:
     // Those a connection string held, taken out of it; in memory only.
     void setSecrets(const ServerSecrets &secrets) { secrets_ = secrets; }
     const ServerSecrets &secrets() const { return secrets_; }
+    // Told of every server statement, so that another thread can cut one
+    // that runs too long.
+    void watchStatements(std::shared_ptr<StatementWatch> watch) { watch_ = std::move(watch); }
 
     Result<SaveReport> save(const visits::Visit &visit, const QDate &day);
     // Clients whose name contains the text, regardless of case.
@@ -174,6 +178,7 @@ private:
     RegisterLocation location_;
     std::unique_ptr<Connection> connection_;
     ServerSecrets secrets_;
+    std::shared_ptr<StatementWatch> watch_;
     qint64 lastReadId_ = 0;
 };
 

@@ -22,7 +22,9 @@
 #include <QThread>
 #include <QtTest>
 
+#include <netinet/in.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 
 #include <csignal>
@@ -111,6 +113,29 @@ QJsonArray readCsv(const QString &path)
     return QJsonDocument::fromJson(python.readAllStandardOutput()).array();
 }
 
+// A loopback port whose connections the kernel accepts and no one answers.
+class SilentPort {
+public:
+    SilentPort() : socket_(::socket(AF_INET, SOCK_STREAM, 0))
+    {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        if (::bind(socket_, reinterpret_cast<sockaddr *>(&address), size) == 0 && ::listen(socket_, 16) == 0 &&
+            ::getsockname(socket_, reinterpret_cast<sockaddr *>(&address), &size) == 0)
+            port_ = ntohs(address.sin_port);
+    }
+    ~SilentPort() { ::close(socket_); }
+    SilentPort(const SilentPort &) = delete;
+    SilentPort &operator=(const SilentPort &) = delete;
+    int port() const { return port_; } // 0 when none could be had
+
+private:
+    int socket_;
+    int port_ = 0;
+};
+
 } // namespace
 
 class TestRegisterWindow : public QObject {
@@ -127,6 +152,8 @@ private slots:
     void serverAsksForThePassword_data();
     void serverAsksForThePassword();
     void localRegisterMovesToTheServer();
+    void hungServerNeverStallsTheWindow_data();
+    void hungServerNeverStallsTheWindow();
 
 private:
     QTemporaryDir settings_;
@@ -231,10 +258,10 @@ void TestRegisterWindow::visitsComeBackAsSaved()
     QInputMethodEvent typed; // as an input method types any script
     typed.setCommitString(search);
     QApplication::sendEvent(QApplication::focusWidget(), &typed);
-    QCOMPARE(rows(*dialog, "clientList").rowCount(), 1);
+    QTRY_COMPARE(rows(*dialog, "clientList").rowCount(), 1); // once typing pauses
     QCOMPARE(cell(rows(*dialog, "clientList"), 0, 0), client.trimmed());
     const QAbstractItemModel &visits = rows(*dialog, "visitList");
-    QCOMPARE(visits.rowCount(), 3);
+    QTRY_COMPARE(visits.rowCount(), 3);
     for (int row = 0; row < 3; ++row) {
         const auto &saved = shown.at(2 - row);
         QCOMPARE(cell(visits, row, 0), isoDay(30 * row));
@@ -253,6 +280,8 @@ void TestRegisterWindow::visitsComeBackAsSaved()
 
     dialog = openRegister(*form);
     control<QLineEdit>(*dialog, "clientSearch")->setText(search);
+    QTRY_COMPARE(rows(*dialog, "clientList").rowCount(), 1);
+    QTRY_COMPARE(rows(*dialog, "visitList").rowCount(), 3);
     control<QPushButton>(*dialog, "exportCsvButton")->click();
     auto *saveAs = dialog->findChild<QFileDialog *>();
     QVERIFY(saveAs);
@@ -399,6 +428,7 @@ void TestRegisterWindow::badRegisterIsToldOnce()
         if (doing == "save") {
             command(*form, "saveVisitAction")->trigger();
         } else if (QPointer<QDialog> dialog = openRegister(*form); dialog && doing == "open") {
+            QTRY_VERIFY(control(*dialog, "openVisitButton")->isEnabled());
             control<QPushButton>(*dialog, "openVisitButton")->click();
             QVERIFY(dialog->isVisible()); // nothing was opened
             dialog->reject();
@@ -511,6 +541,7 @@ void TestRegisterWindow::visitOpensAsTheRegisterHoldsIt()
         reg.closeOwnConnection();
     }
     const MessageWatcher watcher;
+    QTRY_VERIFY(control(*dialog, "openVisitButton")->isEnabled());
     control<QPushButton>(*dialog, "openVisitButton")->click();
     const QString told = watcher.texts().join("\n");
     if (otherRoom)
@@ -641,6 +672,76 @@ void TestRegisterWindow::localRegisterMovesToTheServer()
              qPrintable(said[2]));
     QCOMPARE(reg.value("SELECT count(*) FROM clients").toInt(), 3);
     QCOMPARE(reg.value("SELECT count(*) FROM visits").toInt(), 6);
+}
+
+void TestRegisterWindow::hungServerNeverStallsTheWindow_data()
+{
+    QTest::addColumn<bool>("stoppedAfterOpening"); // else a socket that accepts and never answers
+    QTest::newRow("a socket that accepts and never answers") << false;
+    QTest::newRow("the server's processes stopped after the dialog opened") << true;
+}
+
+// Clients and Visits opens at once, saying what it waits for; ten
+// keystrokes in the search give one message; and the window's event loop
+// never stalls, as a timer that records its own lateness shows.
+void TestRegisterWindow::hungServerNeverStallsTheWindow()
+{
+    QFETCH(bool, stoppedAfterOpening);
+    qputenv("NUTROVO_REGISTER_WAIT_MS", "1500");
+    TestRegister reg(Engine::Server);
+    const SilentPort silent;
+    if (stoppedAfterOpening) {
+        auto first = testWindow();
+        consult(*first, "Ada Waiting", consultations[0]);
+        command(*first, "saveVisitAction")->trigger();
+    } else {
+        QVERIFY(silent.port() > 0);
+        reg::saveConnectionSetting(QString("host=127.0.0.1 port=%1 dbname=nutrovo").arg(silent.port()));
+    }
+    auto form = testWindow();
+    QElapsedTimer clock;
+    qint64 lastTick = 0;
+    qint64 longestStall = 0;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longestStall = std::max(longestStall, clock.elapsed() - lastTick - ticker.interval());
+        lastTick = clock.elapsed();
+    });
+    const MessageWatcher watcher;
+    clock.start();
+    ticker.start(10);
+    QPointer<QDialog> dialog = openRegister(*form);
+    QVERIFY(dialog && dialog->isVisible());
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    auto *status = control<QLabel>(*dialog, "registerStatus");
+    if (stoppedAfterOpening) {
+        QTRY_COMPARE(rows(*dialog, "clientList").rowCount(), 1);
+        serverFixture({"pause-server"});
+    } else {
+        QVERIFY2(status->text().contains("Connecting"), qPrintable(status->text()));
+    }
+    const auto resume = [&] {
+        if (stoppedAfterOpening)
+            serverFixture({"resume-server"});
+        qunsetenv("NUTROVO_REGISTER_WAIT_MS");
+    };
+    auto resumed = qScopeGuard(resume);
+    longestStall = 0; // the fixture's own wait is not the window's
+    lastTick = clock.elapsed();
+    QTest::keyClicks(control(*dialog, "clientSearch"), "Ada Waitin", Qt::NoModifier, 20);
+    QTRY_VERIFY_WITH_TIMEOUT(!watcher.seen().isEmpty(), 10000);
+    QTest::qWait(200); // room for a second one
+    ticker.stop();
+    QVERIFY2(watcher.seen().size() == 1 && watcher.seen().first().text.contains("can't be reached"),
+             qPrintable(watcher.texts().join("\n")));
+    QVERIFY2(longestStall < 100, qPrintable(QString("the event loop stalled %1 ms").arg(longestStall)));
+    resumed.dismiss();
+    resume(); // answered again once the server is
+    if (stoppedAfterOpening) {
+        control<QLineEdit>(*dialog, "clientSearch")->setText("waiting");
+        QTRY_COMPARE(rows(*dialog, "clientList").rowCount(), 1);
+    }
 }
 
 QTEST_MAIN(TestRegisterWindow)
