@@ -309,11 +309,17 @@ QString Commands::copyLocalRegister(QWidget *over)
     if (!copied.ok())
         return QStringLiteral("Nothing was copied. ") + copied.failure().message;
     const reg::CopyReport &report = copied.value();
+    const QString failing = report.failingCheck.isEmpty()
+                                ? QString()
+                                : QStringLiteral(" Not copied, as the values this computer's register holds for them "
+                                                 "fail the program's check: %1.")
+                                      .arg(report.failingCheck.join(QStringLiteral("; ")));
     return QStringLiteral("Copied %1 visits of this computer's register to the server, with %2 clients new to it; "
-                          "%3 visits were there already and were kept as they were.")
+                          "%3 visits were there already and were kept as they were.%4")
         .arg(report.visitsCopied)
         .arg(report.clientsAdded)
-        .arg(report.visitsAlreadyThere);
+        .arg(report.visitsAlreadyThere)
+        .arg(failing);
 }
 
 } // namespace

@@ -311,20 +311,25 @@ void RegisterDialog::writeCsv(const QString &path, qint64 clientId)
 {
     if (path.isEmpty())
         return;
-    const reg::Result<QList<reg::StoredVisit>> visits = worker_.wait<QList<reg::StoredVisit>>(
+    const reg::Result<reg::CheckedVisits> visits = worker_.wait<reg::CheckedVisits>(
         [clientId](reg::RegisterStore &store) { return store.allVisitsOf(clientId); });
     if (!visits.ok()) {
         tell(this, QStringLiteral("The visits were not exported. ") + visits.failure().message);
         return;
     }
-    if (const auto why = files::writePrivately(path, reg::visitsCsv(visits.value()))) {
+    if (const auto why = files::writePrivately(path, reg::visitsCsv(visits.value().visits))) {
         tell(this, QStringLiteral("The visits can't be exported to %1: %2.")
                        .arg(QDir::toNativeSeparators(path), *why));
         return;
     }
-    status_->setText(QStringLiteral("%1 visits exported to %2")
-                         .arg(visits.value().size())
-                         .arg(QDir::toNativeSeparators(path)));
+    const QStringList &failing = visits.value().failingCheck;
+    status_->setText(QStringLiteral("%1 visits exported to %2.%3")
+                         .arg(visits.value().visits.size())
+                         .arg(QDir::toNativeSeparators(path),
+                              failing.isEmpty() ? QString()
+                                                : QStringLiteral(" Not exported, as the register holds values "
+                                                                 "for them that fail the program's check: %1.")
+                                                      .arg(failing.join(QStringLiteral("; ")))));
 }
 
 void RegisterDialog::deletePickedVisit()

@@ -293,14 +293,18 @@ void TestRegisterWindow::visitsComeBackAsSaved()
     static_cast<QDialog *>(saveAs)->accept(); // as the Save button does
     ::umask(umaskOfSession);
     QCOMPARE(modeOf(csvPath), 0600u);
+    // Today's visit has no height picked (its row is past the list's end),
+    // which the check refuses: it is named, and left out.
+    const QString status = control<QLabel>(*dialog, "registerStatus")->text();
+    QVERIFY2(status.contains(client.trimmed() + ", " + isoDay(0) + ": htCombo row -1"), qPrintable(status));
     const QJsonArray csv = readCsv(csvPath);
-    QCOMPARE(csv.size(), 4);
+    QCOMPARE(csv.size(), 3);
     const QJsonArray headings = csv.at(0).toArray();
     const auto column = [&](int row, const QString &heading) {
         const qsizetype at = headings.toVariantList().indexOf(heading);
         return at < 0 ? QString("(no column %1)").arg(heading) : csv.at(row).toArray().at(at).toString();
     };
-    for (int row = 1; row <= 3; ++row) {
+    for (int row = 1; row <= 2; ++row) {
         const auto &saved = shown.at(row - 1);
         QCOMPARE(column(row, "date"), isoDay(30 * (3 - row)));
         QCOMPARE(column(row, "client"), client.startsWith(u'=') ? "'" + client : client.trimmed());
@@ -638,7 +642,9 @@ void TestRegisterWindow::serverAsksForThePassword()
 
 // Register…: a string that reaches nothing is told in the server's words
 // and not kept; this computer's register copied to the server in use, and
-// copied again, with the counts said.
+// copied again, with the counts said: a visit that fails the check is named
+// and not copied, and a client on the server the copy does not name is not
+// touched.
 void TestRegisterWindow::localRegisterMovesToTheServer()
 {
     TestRegister reg(Engine::Server);
@@ -650,6 +656,16 @@ void TestRegisterWindow::localRegisterMovesToTheServer()
         local.append(dated);
     }
     QVERIFY(reg::RegisterStore(reg::RegisterLocation::localFile()).addVisits(local).ok());
+    {
+        QSqlDatabase file = QSqlDatabase::addDatabase("QSQLITE", "local-file");
+        file.setDatabaseName(reg::localRegisterPath());
+        QVERIFY(file.open());
+        QSqlQuery bad(file);
+        QVERIFY(bad.exec(QString("UPDATE visits SET agecombo = 999 WHERE visit_day = '%1'").arg(isoDay(4))));
+    }
+    QSqlDatabase::removeDatabase("local-file");
+    reg.sql("INSERT INTO clients (name_key, name) VALUES ('someone else', 'Someone Else')");
+    const QVariant untouched = reg.value("SELECT xmin::text FROM clients");
     const QString inUse = reg::RegisterLocation::fromSettings().connection;
     auto form = testWindow();
     QStringList said;
@@ -667,11 +683,16 @@ void TestRegisterWindow::localRegisterMovesToTheServer()
     QCOMPARE(said.size(), 3);
     QVERIFY2(said[0].startsWith("Not changed") && said[0].contains("No such file or directory"), qPrintable(said[0]));
     QCOMPARE(reg::RegisterLocation::fromSettings().connection, inUse);
-    QVERIFY2(said[1].contains("Copied 6 visits") && said[1].contains("3 clients new"), qPrintable(said[1]));
-    QVERIFY2(said[2].contains("Copied 0 visits") && said[2].contains("6 visits were there already"),
+    const QString failing = "Local Client 1, " + isoDay(4) + ": ";
+    QVERIFY2(said[1].contains("Copied 5 visits") && said[1].contains("3 clients new") && said[1].contains(failing),
+             qPrintable(said[1]));
+    QVERIFY2(said[2].contains("Copied 0 visits") && said[2].contains("5 visits were there already") &&
+                 said[2].contains(failing),
              qPrintable(said[2]));
-    QCOMPARE(reg.value("SELECT count(*) FROM clients").toInt(), 3);
-    QCOMPARE(reg.value("SELECT count(*) FROM visits").toInt(), 6);
+    QCOMPARE(reg.value("SELECT count(*) FROM clients").toInt(), 4);
+    QCOMPARE(reg.value("SELECT count(*) FROM visits").toInt(), 5);
+    QCOMPARE(reg.value("SELECT xmin::text FROM clients WHERE name_key = 'someone else'"), untouched);
+    QCOMPARE(reg.value("SELECT max(last_visit) FROM clients WHERE name_key = 'local client 1'").toString(), isoDay(1));
 }
 
 void TestRegisterWindow::hungServerNeverStallsTheWindow_data()
