@@ -515,10 +515,14 @@ QString Connection::lockingRows(const QString &select) const
     return engine() == Engine::PostgreSQL ? select + QStringLiteral(" FOR UPDATE") : select;
 }
 
-void Connection::forgetDeleted() const
+void Connection::forgetDeleted()
 {
-    if (engine() == Engine::SQLite)
-        run(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    if (engine() != Engine::SQLite)
+        return; // the server's own files are its own
+    // One row: busy (1 when a reader kept it from finishing), frames in the
+    // log, frames written back; a finished one leaves an empty log.
+    Query checkpoint = run(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    deletedStillLogged_ = !checkpoint.one() || checkpoint.value(0).toInt() != 0;
 }
 
 Failure Connection::failureOf(const QSqlError &error) const

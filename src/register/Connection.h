@@ -68,8 +68,12 @@ public:
     // A select that also locks the rows it reads against other rooms'
     // changes until the transaction ends (SQLite has one writer at a time).
     QString lockingRows(const QString &select) const;
-    // Deleted pages leave the write-ahead log too.
-    void forgetDeleted() const;
+    // Deleted pages leave the write-ahead log too: it is checkpointed and
+    // emptied. A reader elsewhere (another copy of the program) can keep
+    // the checkpoint from finishing; then it is tried again by the next
+    // command, until it does.
+    void forgetDeleted();
+    bool deletedStillLogged() const { return deletedStillLogged_; }
 
     // The local file's check, run beside the first command of a session so
     // that browsing need not wait for it: a write waits for its verdict, and
@@ -105,6 +109,7 @@ private:
     std::optional<QString> readOnlyReason_;
     Transaction *underWay_ = nullptr; // rolled back when a statement fails
     StatementWatch *watch_ = nullptr;  // of the server's statements
+    bool deletedStillLogged_ = false;
     // What the file's check found: nothing, or the trouble and its words.
     std::shared_future<std::optional<std::pair<Trouble, QString>>> fileCheck_;
 };

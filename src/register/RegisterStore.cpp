@@ -222,6 +222,8 @@ Result<T> RegisterStore::command(Purpose purpose, Run run)
     if (purpose == Purpose::Write)
         if (const auto reason = connection_->readOnlyReason())
             return Failure{Trouble::ReadOnly, *reason};
+    if (connection_->deletedStillLogged())
+        connection_->forgetDeleted();
     Result<T> result = run(*connection_);
     if (!result.ok() && result.failure().trouble != Trouble::NotFound &&
         result.failure().trouble != Trouble::BadVisit)
