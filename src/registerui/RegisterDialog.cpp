@@ -204,6 +204,14 @@ bool RegisterDialog::showClients(reg::Result<QList<reg::ClientRow>> found)
 
 void RegisterDialog::showWaiting(const QString &what) { status_->setText(what); }
 
+void RegisterDialog::done(int result)
+{
+    ++*latestSearch_;
+    ++*latestVisits_;
+    typingPause_.stop();
+    QDialog::done(result);
+}
+
 void RegisterDialog::showCount()
 {
     const std::optional<QString> &readOnly = worker_.readOnlyReason();

@@ -39,6 +39,9 @@ public:
     void pickClientNamed(const QString &name);
     // What the dialog waits for, in its status line.
     void showWaiting(const QString &what);
+    // Closed: what is still under way is no longer wanted, and its answer,
+    // or its failure, is not shown.
+    void done(int result) override;
 
 private:
     void buildControls();
