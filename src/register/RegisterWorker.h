@@ -46,6 +46,8 @@ public:
     void run(QObject *context, Work work, Done done)
     {
         QPointer<RegisterWorker> self(this);
+        // The outcome is taken by value: most commands move its result on.
+        // NOLINTNEXTLINE(performance-unnecessary-value-param)
         start<T>(std::move(work)).then(context, [self, done = std::move(done)](Outcome<T> outcome) mutable {
             if (self)
                 self->ended(outcome.readOnly);

@@ -6,33 +6,33 @@ namespace nutrovo::reg {
 
 void StatementWatch::attach(int socket)
 {
-    const std::lock_guard lock(mutex_);
+    const std::scoped_lock lock(mutex_);
     socket_ = socket;
     cut_ = false;
 }
 
 void StatementWatch::detach()
 {
-    const std::lock_guard lock(mutex_);
+    const std::scoped_lock lock(mutex_);
     socket_ = -1;
     since_.reset();
 }
 
 void StatementWatch::began()
 {
-    const std::lock_guard lock(mutex_);
+    const std::scoped_lock lock(mutex_);
     since_ = Clock::now();
 }
 
 void StatementWatch::ended()
 {
-    const std::lock_guard lock(mutex_);
+    const std::scoped_lock lock(mutex_);
     since_.reset();
 }
 
 bool StatementWatch::cutIfOverdue(std::chrono::milliseconds limit)
 {
-    const std::lock_guard lock(mutex_);
+    const std::scoped_lock lock(mutex_);
     if (!since_ || Clock::now() - *since_ < limit)
         return false;
     cut();
@@ -41,13 +41,13 @@ bool StatementWatch::cutIfOverdue(std::chrono::milliseconds limit)
 
 void StatementWatch::cutNow()
 {
-    const std::lock_guard lock(mutex_);
+    const std::scoped_lock lock(mutex_);
     cut();
 }
 
 bool StatementWatch::wasCut() const
 {
-    const std::lock_guard lock(mutex_);
+    const std::scoped_lock lock(mutex_);
     return cut_;
 }
 

@@ -87,9 +87,9 @@ private:
     QWidget &window() { return consultation_.window(); }
     reg::RegisterWorker &worker();
     template <typename T, typename Work>
-    reg::Result<T> askingForPassword(QWidget *over, reg::RegisterWorker &register_, Work work);
-    void connectAndList(QPointer<RegisterDialog> dialog, const QString &clientName, int triesLeft,
-                        std::function<void()> answered);
+    reg::Result<T> askingForPassword(QWidget *over, reg::RegisterWorker &register_, const Work &work);
+    void connectAndList(const QPointer<RegisterDialog> &dialog, const QString &clientName, int triesLeft,
+                        const std::function<void()> &answered);
     void tellOnceIfReadOnly(QWidget *over);
     void openVisit(qint64 visitId);
     QString useIfItWorks(QWidget *over, const reg::RegisterLocation &chosen, const reg::ServerSecrets &typed);
@@ -114,7 +114,7 @@ reg::RegisterWorker &Commands::worker()
 // window working on. A server that asks for a password is asked for it
 // here; it is kept for this session only, in memory.
 template <typename T, typename Work>
-reg::Result<T> Commands::askingForPassword(QWidget *over, reg::RegisterWorker &register_, Work work)
+reg::Result<T> Commands::askingForPassword(QWidget *over, reg::RegisterWorker &register_, const Work &work)
 {
     const Waiting waiting(waiting_);
     reg::Result<T> result = register_.wait<T>(work);
@@ -206,8 +206,8 @@ void Commands::openRegister()
 // Opens the register for reading, asking for a password if the server wants
 // one, then lists the clients and picks the one in the window. A register
 // that can't be read is told, and the dialog closes.
-void Commands::connectAndList(QPointer<RegisterDialog> dialog, const QString &clientName, int triesLeft,
-                              std::function<void()> answered)
+void Commands::connectAndList(const QPointer<RegisterDialog> &dialog, const QString &clientName, int triesLeft,
+                              const std::function<void()> &answered)
 {
     dialog->showWaiting(QStringLiteral("Connecting to the register…"));
     worker().run<bool>(
