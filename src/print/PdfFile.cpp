@@ -1,10 +1,10 @@
 #include "print/PdfFile.h"
 
+#include "files/PrivateFile.h"
 #include "print/PrintPage.h"
 
 #include <QLocale>
 #include <QPageSize>
-#include <QSaveFile>
 #include <exception>
 
 namespace nutrovo::print {
@@ -24,14 +24,7 @@ SaveOutcome writeFile(QWidget &window, const QString &path, QSizeF paperMillimet
         windowPagePdf(window, paperMillimetres, {PageDate::Made::Saved, savedAt}, title);
     if (pdf.isEmpty())
         return {QStringLiteral("the page could not be made")};
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {file.errorString()};
-    if (file.write(pdf) != pdf.size())
-        return {file.errorString()}; // the temporary file goes with the object
-    if (!file.commit())
-        return {file.errorString()};
-    return {};
+    return {files::writePrivately(path, pdf).value_or(QString())};
 }
 
 } // namespace

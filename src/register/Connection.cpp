@@ -1,14 +1,20 @@
 #include "register/Connection.h"
 
+#include "files/PrivateFile.h"
+#include "register/RegisterWorker.h"
 #include "register/Schema.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
+
+#include <libpq-fe.h>
 
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <utility>
@@ -23,14 +29,51 @@ constexpr int busyWaitMs = 5000;
 // What a server may take before the command gives up: no wait in front of a
 // client longer than ten seconds.
 constexpr int serverStatementMs = 8000;
-constexpr char serverLimits[] =
-    " connect_timeout=5 keepalives=1 keepalives_idle=4 keepalives_interval=2 keepalives_count=2"
-    " tcp_user_timeout=9000";
+// A connection that can't be cut yet is bounded by libpq's own timeouts
+// (libpq's shortest connect_timeout is 2 s).
+QString serverLimits()
+{
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(RegisterWorker::statementLimit()).count();
+    return QStringLiteral("connect_timeout=%1 keepalives=1 keepalives_idle=4 keepalives_interval=2 "
+                          "keepalives_count=2 tcp_user_timeout=%2")
+        .arg(std::clamp<qint64>(seconds / 2, 2, 5))
+        .arg(RegisterWorker::statementLimit().count());
+}
 // Held while the tables are made or changed, so that two rooms starting the
 // first time don't both make them.
 constexpr qint64 layoutLock = 0x4e7574726f766f; // "Nutrovo"
 
 const QByteArray sqliteHeader("SQLite format 3\0", 16);
+
+// Around one statement, for the watch that may cut it.
+class Timed {
+public:
+    explicit Timed(StatementWatch *watch) : watch_(watch)
+    {
+        if (watch_ != nullptr)
+            watch_->began();
+    }
+    ~Timed()
+    {
+        if (watch_ != nullptr)
+            watch_->ended();
+    }
+    Timed(const Timed &) = delete;
+    Timed &operator=(const Timed &) = delete;
+
+private:
+    StatementWatch *watch_;
+};
+
+// libpq's connection under the toolkit's driver (its type named by the
+// struct's own name, as the toolkit normalises it).
+PGconn *pgConnection(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    const char *type = handle.typeName();
+    const bool isPgConn = type != nullptr && (qstrcmp(type, "pg_conn*") == 0 || qstrcmp(type, "PGconn*") == 0);
+    return isPgConn ? *static_cast<PGconn *const *>(handle.data()) : nullptr;
+}
 
 QString connectionName()
 {
@@ -96,25 +139,14 @@ QString thisComputersUser()
     return QString::number(geteuid());
 }
 
-// Every folder made on the way gets 0700 and the file 0600, whatever the
-// umask: the register holds health data.
-std::optional<QString> createPrivateFile(const QString &path)
+// The register's folder, the file and its log, narrowed to this user's if a
+// restored copy came back wider: the register holds health data.
+std::optional<QString> keptPrivate(const QString &path)
 {
-    QStringList made;
-    for (QDir up = QFileInfo(path).dir(); !up.exists(); up.setPath(QFileInfo(up.path()).path()))
-        made.prepend(up.path());
-    for (const QString &folder : made) {
-        if (!QDir().mkdir(folder) && !QFileInfo(folder).isDir())
-            return QStringLiteral("the folder %1 can't be made").arg(QDir::toNativeSeparators(folder));
-        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    }
-    QFile file(path);
-    constexpr auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, ownerOnly))
-        return file.errorString();
-    file.close();
-    if (!QFile::setPermissions(path, ownerOnly))
-        return QStringLiteral("its permissions can't be set to the owner's only");
+    for (const QString &one : {QFileInfo(path).path(), path, path + QStringLiteral("-wal"),
+                               path + QStringLiteral("-shm")})
+        if (auto why = files::narrowToOwner(one))
+            return why;
     return std::nullopt;
 }
 
@@ -174,6 +206,7 @@ bool Query::runPrepared(const QVariantList &values)
 {
     for (int i = 0; i < values.size(); ++i)
         query_.bindValue(i, values.at(i));
+    const Timed timed(connection_->watch_);
     ran_ = query_.exec();
     return ran_;
 }
@@ -188,10 +221,15 @@ Failure Query::failure() const
 
 // --- Connection ---------------------------------------------------------------
 
-Connection::Connection(RegisterLocation location) : location_(std::move(location)), name_(connectionName()) {}
+Connection::Connection(RegisterLocation location, StatementWatch *watch)
+    : location_(std::move(location)), name_(connectionName()), watch_(watch)
+{
+}
 
 Connection::~Connection()
 {
+    if (watch_ != nullptr && engine() == Engine::PostgreSQL)
+        watch_->detach();
     database().close();
     QSqlDatabase::removeDatabase(name_);
 }
@@ -199,23 +237,29 @@ Connection::~Connection()
 QSqlDatabase Connection::database() const { return QSqlDatabase::database(name_, false); }
 
 Result<std::unique_ptr<Connection>> Connection::open(const RegisterLocation &location,
-                                                     const QString &password,
-                                                     RegisterStore::Purpose purpose)
+                                                     const ServerSecrets &secrets,
+                                                     RegisterStore::Purpose purpose,
+                                                     StatementWatch *watch)
 {
     const bool local = location.engine == Engine::SQLite;
     if (local && !QFileInfo::exists(location.filePath)) {
         if (purpose == RegisterStore::Purpose::Browse)
             return std::unique_ptr<Connection>(); // nothing saved yet: nothing made
-        if (const auto why = createPrivateFile(location.filePath))
+        if (const auto why = files::createPrivately(location.filePath))
             return Failure{Trouble::WriteFailed, QStringLiteral("The register %1 can't be made: %2.")
                                                      .arg(location.shownName(), *why)};
     }
-    std::unique_ptr<Connection> connection(new Connection(location));
+    if (local) {
+        if (const auto why = keptPrivate(location.filePath))
+            return Failure{Trouble::WriteFailed, QStringLiteral("The register %1 can't be kept private: %2.")
+                                                     .arg(location.shownName(), *why)};
+    }
+    std::unique_ptr<Connection> connection(new Connection(location, local ? nullptr : watch));
     if (local) {
         if (auto bad = connection->checkFile())
             return *bad;
     }
-    if (auto unopened = local ? connection->openSqlite(false) : connection->openServer(password))
+    if (auto unopened = local ? connection->openSqlite(false) : connection->openServer(secrets))
         return *unopened;
     if (local)
         connection->checkFileMeanwhile();
@@ -263,22 +307,23 @@ std::optional<Failure> Connection::openSqlite(bool readOnly)
     return std::nullopt;
 }
 
-std::optional<Failure> Connection::openServer(const QString &password)
+std::optional<Failure> Connection::openServer(const ServerSecrets &secrets)
 {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name_);
     if (!db.isValid())
         return failure(Trouble::Other, QStringLiteral("the toolkit's PostgreSQL driver is missing "
                                                       "(Debian package libqt6sql6-psql)"));
-    // The user's string names the server; the limits come after it, so
-    // that they hold whatever it says.
-    db.setConnectOptions(QStringLiteral("application_name=nutrovo ") + location_.connection +
-                         QLatin1String(serverLimits));
-    if (!password.isEmpty())
-        db.setPassword(password);
+    const Result<ConnectionString> read = ConnectionString::read(location_.connection);
+    if (!read.ok())
+        return failure(Trouble::Unreachable, read.failure().message);
+    if (const auto refused = read.value().applyTo(db, secrets, serverLimits()))
+        return failure(Trouble::Unreachable, *refused);
     if (!db.open()) {
         const QSqlError error = db.lastError();
         return failure(asksForPassword(error) ? Trouble::NeedsPassword : Trouble::Unreachable, words(error));
     }
+    if (watch_ != nullptr)
+        watch_->attach(PQsocket(pgConnection(db)));
     const std::pair<const char *, int> limits[] = {{"statement_timeout", serverStatementMs},
                                                    {"lock_timeout", busyWaitMs},
                                                    {"idle_in_transaction_session_timeout", serverStatementMs}};
@@ -486,6 +531,7 @@ Query Connection::run(const QString &statement, const QVariantList &values) cons
     QSqlQuery query(database());
     query.setForwardOnly(true);
     bool ran = false;
+    const Timed timed(watch_);
     if (values.isEmpty()) {
         ran = query.exec(statement);
     } else if (query.prepare(statement)) {
@@ -509,14 +555,22 @@ QString Connection::lockingRows(const QString &select) const
     return engine() == Engine::PostgreSQL ? select + QStringLiteral(" FOR UPDATE") : select;
 }
 
-void Connection::forgetDeleted() const
+void Connection::forgetDeleted()
 {
-    if (engine() == Engine::SQLite)
-        run(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    if (engine() != Engine::SQLite)
+        return; // the server's own files are its own
+    // One row: busy (1 when a reader kept it from finishing), frames in the
+    // log, frames written back; a finished one leaves an empty log.
+    Query checkpoint = run(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    deletedStillLogged_ = !checkpoint.one() || checkpoint.value(0).toInt() != 0;
 }
 
 Failure Connection::failureOf(const QSqlError &error) const
 {
+    if (watch_ != nullptr && watch_->wasCut())
+        return failure(Trouble::Unreachable,
+                       QStringLiteral("it did not answer within %1 seconds, and the program stopped waiting")
+                           .arg(static_cast<double>(RegisterWorker::statementLimit().count()) / 1000));
     if (underWay_ != nullptr)
         underWay_->rollBack();
     return failure(engine() == Engine::SQLite ? sqliteTrouble(error) : serverTrouble(error), words(error));

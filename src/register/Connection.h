@@ -3,7 +3,9 @@
 // failure is classified and told with the engine's own words.
 #pragma once
 
+#include "register/ConnectionString.h"
 #include "register/RegisterStore.h"
+#include "register/StatementWatch.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -49,8 +51,9 @@ public:
     // The register checked and, for writing, created or brought up to this
     // program's layout. Null: there is nothing to read yet.
     static Result<std::unique_ptr<Connection>> open(const RegisterLocation &location,
-                                                    const QString &password,
-                                                    RegisterStore::Purpose purpose);
+                                                    const ServerSecrets &secrets,
+                                                    RegisterStore::Purpose purpose,
+                                                    StatementWatch *watch = nullptr);
     ~Connection();
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
@@ -68,8 +71,12 @@ public:
     // A select that also locks the rows it reads against other rooms'
     // changes until the transaction ends (SQLite has one writer at a time).
     QString lockingRows(const QString &select) const;
-    // Deleted pages leave the write-ahead log too.
-    void forgetDeleted() const;
+    // Deleted pages leave the write-ahead log too: it is checkpointed and
+    // emptied. A reader elsewhere (another copy of the program) can keep
+    // the checkpoint from finishing; then it is tried again by the next
+    // command, until it does.
+    void forgetDeleted();
+    bool deletedStillLogged() const { return deletedStillLogged_; }
 
     // The local file's check, run beside the first command of a session so
     // that browsing need not wait for it: a write waits for its verdict, and
@@ -82,13 +89,14 @@ public:
     Failure failure(Trouble trouble, const QString &what) const;
 
 private:
+    friend class Query;
     friend class Transaction;
 
-    explicit Connection(RegisterLocation location);
+    Connection(RegisterLocation location, StatementWatch *watch);
 
     std::optional<Failure> openSqlite(bool readOnly);
     void checkFileMeanwhile();
-    std::optional<Failure> openServer(const QString &password);
+    std::optional<Failure> openServer(const ServerSecrets &secrets);
     Result<int> layoutVersion() const;
     std::optional<Failure> checkFile() const;
     std::optional<Failure> setUp(int version);
@@ -105,6 +113,8 @@ private:
     std::optional<QString> readOnlyReason_;
     int layout_ = 0;
     Transaction *underWay_ = nullptr; // rolled back when a statement fails
+    StatementWatch *watch_ = nullptr;  // of the server's statements
+    bool deletedStillLogged_ = false;
     // What the file's check found: nothing, or the trouble and its words.
     std::shared_future<std::optional<std::pair<Trouble, QString>>> fileCheck_;
 };

@@ -1,7 +1,10 @@
 #include "register/RegisterLocation.h"
 
+#include "files/PrivateFile.h"
+#include "register/ConnectionString.h"
+
 #include <QDir>
-#include <QRegularExpression>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -35,16 +38,29 @@ RegisterLocation RegisterLocation::server(const QString &connection)
 
 RegisterLocation RegisterLocation::fromSettings()
 {
-    const QString connection =
-        programSettings().value(QLatin1String(connectionSetting)).toString().trimmed();
-    return connection.isEmpty() ? localFile() : server(connection);
+    QSettings settings = programSettings();
+    const QString connection = settings.value(QLatin1String(connectionSetting)).toString().trimmed();
+    // A password an earlier version wrote into the user's own settings goes;
+    // the server asks for it, and the clinic's default is not ours to change.
+    const Result<ConnectionString> read = ConnectionString::read(connection);
+    if (!read.ok())
+        return server(connection); // refused, in libpq's words, when used
+    const QString kept = read.value().withoutSecrets();
+    if (kept != connection &&
+        QSettings(settings.fileName(), QSettings::NativeFormat).contains(QLatin1String(connectionSetting)))
+        saveConnectionSetting(kept);
+    return connection.isEmpty() ? localFile() : server(kept);
 }
 
 void saveConnectionSetting(const QString &connection)
 {
     QSettings settings = programSettings();
+    // Made 0600 before the first write, which then keeps the file's mode.
+    if (!QFileInfo::exists(settings.fileName()))
+        static_cast<void>(files::createPrivately(settings.fileName()));
     settings.setValue(QLatin1String(connectionSetting), connection.trimmed());
     settings.sync();
+    static_cast<void>(files::narrowToOwner(settings.fileName()));
 }
 
 QString localRegisterPath()
@@ -55,13 +71,9 @@ QString localRegisterPath()
 
 QString withoutPassword(const QString &connection)
 {
-    // keyword = 'quoted \' value' or keyword = bare-value
-    static const QRegularExpression password(
-        QStringLiteral(R"((\bpassword\s*=\s*)('(?:[^'\\]|\\.)*'|\S*))"),
-        QRegularExpression::CaseInsensitiveOption);
-    QString shown = connection;
-    shown.replace(password, QStringLiteral("\\1***"));
-    return shown;
+    const Result<ConnectionString> read = ConnectionString::read(connection);
+    // One libpq can't read is never passed on, and may hold anything.
+    return read.ok() ? read.value().withoutSecrets() : QStringLiteral("(a connection string libpq can't read)");
 }
 
 } // namespace nutrovo::reg

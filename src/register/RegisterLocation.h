@@ -11,7 +11,7 @@ enum class Engine { SQLite, PostgreSQL };
 struct RegisterLocation {
     Engine engine = Engine::SQLite;
     QString filePath;   // the local file
-    QString connection; // libpq's keyword=value string
+    QString connection; // libpq's keyword=value string or URI, without its secrets
 
     // The file's path, or the connection string with any password hidden.
     QString shownName() const;
@@ -30,7 +30,7 @@ void saveConnectionSetting(const QString &connection);
 // $XDG_DATA_HOME/nutrovo/register.sqlite, or under ~/.local/share.
 QString localRegisterPath();
 
-// A libpq connection string with the value of any password keyword replaced.
+// A libpq connection string less its passwords, as stored and shown.
 QString withoutPassword(const QString &connection);
 
 } // namespace nutrovo::reg

@@ -51,19 +51,55 @@ QString selectVisits(const Connection &db, const QString &where)
            QStringLiteral(" FROM visits v JOIN clients c ON c.id = v.client_id WHERE ") + where;
 }
 
-QString insertVisit(const QString &onConflict)
+// Rows of `width` values each, as many as `rows`.
+QString valueRows(qsizetype rows, qsizetype width)
 {
-    return QStringLiteral("INSERT INTO visits (client_id, ") + joined(visitColumns()) + QStringLiteral(") VALUES (?, ") +
-           placeholders(visitColumns().size()) + QStringLiteral(") ON CONFLICT (client_id, visit_day) ") + onConflict;
+    const QString row = u'(' + placeholders(width) + u')';
+    QStringList all;
+    for (qsizetype i = 0; i < rows; ++i)
+        all.append(row);
+    return all.join(QStringLiteral(", "));
 }
+
+QString insertVisits(qsizetype rows, const QString &onConflict)
+{
+    return QStringLiteral("INSERT INTO visits (client_id, ") + joined(visitColumns()) + QStringLiteral(") VALUES ") +
+           valueRows(rows, visitColumns().size() + 1) + QStringLiteral(" ON CONFLICT (client_id, visit_day) ") +
+           onConflict;
+}
+
+QString insertVisit(const QString &onConflict) { return insertVisits(1, onConflict); }
+
+// Bound values in one statement: well within both engines' limits (SQLite
+// 32766, PostgreSQL 65535).
+constexpr qsizetype valuesPerStatement = 30000;
+
+qsizetype visitsPerInsert() { return valuesPerStatement / (visitColumns().size() + 1); }
 
 // The client's latest visit, after a visit of `day` was added.
 const QString laterVisit = QStringLiteral(
     "UPDATE clients SET last_visit = ? WHERE id = ? AND (last_visit IS NULL OR last_visit < ?)");
-// After visits went: the latest of those left.
+// After visits went or came: the latest of the client's visits.
 const QString latestVisitLeft =
     QStringLiteral("UPDATE clients SET last_visit = (SELECT max(v.visit_day) FROM visits v WHERE v.client_id = "
                    "clients.id)");
+
+// The same for the clients of these ids only.
+std::optional<Failure> updateLatestVisits(const Connection &db, const QList<qint64> &clientIds)
+{
+    for (qsizetype first = 0; first < clientIds.size(); first += valuesPerStatement) {
+        const QList<qint64> part = clientIds.mid(first, valuesPerStatement);
+        QVariantList ids;
+        for (qint64 id : part)
+            ids.append(id);
+        const Query latest =
+            db.run(latestVisitLeft + QStringLiteral(" WHERE id IN (") + placeholders(ids.size()) + u')', ids);
+        if (!latest.ran())
+            return latest.failure();
+    }
+    return std::nullopt;
+}
+
 
 QString updateVisit()
 {
@@ -137,6 +173,13 @@ ReadBack readVisit(const QSqlQuery &query)
 
 static_assert(factCount == 5, "the visit's facts: day, time, name, version, saved by");
 
+// "Ada Lovelace, 2026-03-09: agecombo is not a pick"
+QString failingCheck(const ReadBack &read)
+{
+    return QStringLiteral("%1, %2: %3")
+        .arg(read.stored.clientName, read.stored.day, read.problems.join(QStringLiteral("; ")));
+}
+
 } // namespace
 
 RegisterStore::RegisterStore(RegisterLocation location) : location_(std::move(location)) {}
@@ -152,13 +195,13 @@ std::optional<QString> RegisterStore::readOnlyReason() const
 
 void RegisterStore::close() { connection_.reset(); }
 
-void RegisterStore::setPassword(const QString &password) { password_ = password; }
+void RegisterStore::setPassword(const QString &password) { secrets_.password = password; }
 
 Result<bool> RegisterStore::open(Purpose purpose)
 {
     if (connection_)
         return true;
-    Result<std::unique_ptr<Connection>> opened = Connection::open(location_, password_, purpose);
+    Result<std::unique_ptr<Connection>> opened = Connection::open(location_, secrets_, purpose, watch_.get());
     if (!opened.ok())
         return opened.failure();
     if (!opened.value())
@@ -190,6 +233,8 @@ Result<T> RegisterStore::command(Purpose purpose, Run run)
     if (purpose == Purpose::Write)
         if (const auto reason = connection_->readOnlyReason())
             return Failure{Trouble::ReadOnly, *reason};
+    if (connection_->deletedStillLogged())
+        connection_->forgetDeleted();
     Result<T> result = run(*connection_);
     if (!result.ok() && result.failure().trouble != Trouble::NotFound &&
         result.failure().trouble != Trouble::BadVisit)
@@ -303,16 +348,21 @@ Result<StoredVisit> RegisterStore::visit(qint64 visitId)
     });
 }
 
-Result<QList<StoredVisit>> RegisterStore::allVisitsOf(qint64 clientId)
+Result<CheckedVisits> RegisterStore::allVisitsOf(qint64 clientId)
 {
-    return command<QList<StoredVisit>>(Purpose::Browse, [&](const Connection &db) -> Result<QList<StoredVisit>> {
+    return command<CheckedVisits>(Purpose::Browse, [&](const Connection &db) -> Result<CheckedVisits> {
         Query query = db.run(selectVisits(db, QStringLiteral("v.client_id = ? ORDER BY v.visit_day")), {clientId});
         if (!query.ran())
             return query.failure();
-        QList<StoredVisit> stored;
-        while (query.next())
-            stored.append(readVisit(query.sql()).stored); // exported as stored, checked or not
-        return stored;
+        CheckedVisits checked;
+        while (query.next()) {
+            ReadBack read = readVisit(query.sql());
+            if (read.problems.isEmpty())
+                checked.visits.append(std::move(read.stored));
+            else
+                checked.failingCheck.append(failingCheck(read));
+        }
+        return checked;
     });
 }
 
@@ -357,55 +407,80 @@ Result<CopyReport> RegisterStore::addVisits(const QList<DatedVisit> &dated)
         if (!transaction.begun())
             return transaction.failure();
         CopyReport report;
-        if (auto failure = addVisitsIn(db, dated, report))
-            return *failure;
-        if (const Query latest = db.run(latestVisitLeft); !latest.ran())
-            return latest.failure();
+        for (qsizetype first = 0; first < dated.size(); first += visitsPerInsert())
+            if (auto failure = addVisitsIn(db, dated.mid(first, visitsPerInsert()), report))
+                return *failure;
         if (auto failure = transaction.commit())
             return *failure;
         return report;
     });
 }
 
-// The target keeps its own spelling of a client it has, and its own visit of
-// a day it has.
+// One batch, each statement binding many rows. The target keeps its own
+// spelling of a client it has, and its own visit of a day it has; the
+// clients it has are locked against other rooms' deletions until the end.
 std::optional<Failure> RegisterStore::addVisitsIn(const Connection &db, const QList<DatedVisit> &dated,
                                                   CopyReport &report)
 {
-    Query addClient = db.prepare(QStringLiteral(
-        "INSERT INTO clients (name_key, name) VALUES (?, ?) ON CONFLICT (name_key) DO NOTHING RETURNING id"));
-    Query findClient = db.prepare(QStringLiteral("SELECT id FROM clients WHERE name_key = ?"));
-    Query addVisit = db.prepare(insertVisit(QStringLiteral("DO NOTHING RETURNING id")));
-    QHash<QString, qint64> clientIds;
+    if (dated.isEmpty())
+        return std::nullopt;
+    QHash<QString, QString> names; // by key: the clients of this batch
+    QList<QString> keys;
     for (const DatedVisit &one : dated) {
         const QString name =
             (one.client.isEmpty() ? QString::fromStdString(one.visit.clientName) : one.client).trimmed();
         const QString key = clientKey(name);
-        if (!clientIds.contains(key)) {
-            if (!addClient.runPrepared({key, name}))
-                return addClient.failure();
-            if (addClient.one()) {
-                ++report.clientsAdded;
-                clientIds.insert(key, addClient.value(0).toLongLong());
-            } else {
-                if (!findClient.runPrepared({key}) || !findClient.one())
-                    return findClient.failure();
-                clientIds.insert(key, findClient.value(0).toLongLong());
-            }
+        if (!names.contains(key)) {
+            keys.append(key);
+            names.insert(key, name);
         }
-        if (!addVisit.runPrepared(QVariantList{clientIds.value(key)} + visitValues(one.day, one.visit)))
-            return addVisit.failure();
-        if (addVisit.one())
-            ++report.visitsCopied;
-        else
-            ++report.visitsAlreadyThere;
     }
-    return std::nullopt;
+    QHash<QString, qint64> clientIds;
+    QVariantList pairs;
+    for (const QString &key : keys)
+        pairs << key << names.value(key);
+    Query added = db.run(QStringLiteral("INSERT INTO clients (name_key, name) VALUES ") + valueRows(keys.size(), 2) +
+                             QStringLiteral(" ON CONFLICT (name_key) DO NOTHING RETURNING id, name_key"),
+                         pairs);
+    if (!added.ran())
+        return added.failure();
+    while (added.next()) {
+        clientIds.insert(added.value(1).toString(), added.value(0).toLongLong());
+        ++report.clientsAdded;
+    }
+    QVariantList known;
+    for (const QString &key : keys)
+        if (!clientIds.contains(key))
+            known.append(key);
+    if (!known.isEmpty()) {
+        Query found = db.run(db.lockingRows(QStringLiteral("SELECT id, name_key FROM clients WHERE name_key IN (") +
+                                            placeholders(known.size()) + u')'),
+                             known);
+        if (!found.ran())
+            return found.failure();
+        while (found.next())
+            clientIds.insert(found.value(1).toString(), found.value(0).toLongLong());
+    }
+    QVariantList values;
+    for (const DatedVisit &one : dated) {
+        const QString name =
+            (one.client.isEmpty() ? QString::fromStdString(one.visit.clientName) : one.client).trimmed();
+        values << clientIds.value(clientKey(name));
+        values += visitValues(one.day, one.visit);
+    }
+    Query inserted = db.run(insertVisits(dated.size(), QStringLiteral("DO NOTHING RETURNING id")), values);
+    if (!inserted.ran())
+        return inserted.failure();
+    int copied = 0;
+    while (inserted.next())
+        ++copied;
+    report.visitsCopied += copied;
+    report.visitsAlreadyThere += static_cast<int>(dated.size()) - copied;
+    return updateLatestVisits(db, clientIds.values());
 }
 
 Result<CopyReport> RegisterStore::copyFrom(RegisterStore &source)
 {
-    constexpr int batch = 1000; // visits read and written at a time
     return command<CopyReport>(Purpose::Write, [&](Connection &db) -> Result<CopyReport> {
         Transaction transaction(db);
         if (!transaction.begun())
@@ -413,25 +488,27 @@ Result<CopyReport> RegisterStore::copyFrom(RegisterStore &source)
         CopyReport report;
         qint64 after = 0;
         for (;;) {
-            Result<QList<DatedVisit>> read = source.visitsAfter(after, batch);
+            source.lastReadId_ = after;
+            Result<QList<DatedVisit>> read =
+                source.visitsAfter(after, static_cast<int>(visitsPerInsert()), report.failingCheck);
             if (!read.ok())
                 return read.failure();
-            if (read.value().isEmpty())
+            if (source.lastReadId_ == after)
                 break;
-            if (auto failure = addVisitsIn(db, read.value(), report))
-                return *failure;
+            if (!read.value().isEmpty())
+                if (auto failure = addVisitsIn(db, read.value(), report))
+                    return *failure;
             after = source.lastReadId_;
         }
-        if (const Query latest = db.run(latestVisitLeft); !latest.ran())
-            return latest.failure();
         if (auto failure = transaction.commit())
             return *failure;
         return report;
     });
 }
 
-// The next visits by id, each under its client's latest spelling.
-Result<QList<DatedVisit>> RegisterStore::visitsAfter(qint64 id, int count)
+// The next visits by id, each under its client's latest spelling; one that
+// fails the check is named instead.
+Result<QList<DatedVisit>> RegisterStore::visitsAfter(qint64 id, int count, QStringList &failing)
 {
     return command<QList<DatedVisit>>(Purpose::Browse, [&](const Connection &db) -> Result<QList<DatedVisit>> {
         Query query = db.run(selectVisits(db, QStringLiteral("v.id > ? ORDER BY v.id LIMIT ?")), {id, count});
@@ -440,8 +517,11 @@ Result<QList<DatedVisit>> RegisterStore::visitsAfter(qint64 id, int count)
         QList<DatedVisit> read;
         while (query.next()) {
             ReadBack one = readVisit(query.sql());
-            read.append({one.stored.day, one.stored.visit, one.stored.clientName});
             lastReadId_ = one.stored.id;
+            if (one.problems.isEmpty())
+                read.append({one.stored.day, one.stored.visit, one.stored.clientName});
+            else
+                failing.append(failingCheck(one));
         }
         return read;
     });

@@ -9,6 +9,7 @@
 
 #include <QDate>
 #include <QList>
+#include <QStringList>
 #include <QString>
 #include <QtGlobal>
 
@@ -100,6 +101,13 @@ struct CopyReport {
     int clientsAdded = 0;
     int visitsCopied = 0;
     int visitsAlreadyThere = 0; // same client, same day: the target's is kept
+    QStringList failingCheck;   // visits left out: whose, which day, and why
+};
+
+// A client's visits that pass the read-back check, and those that don't, named.
+struct CheckedVisits {
+    QList<StoredVisit> visits;
+    QStringList failingCheck;
 };
 
 // A visit of a given day, for copying registers and generating test data.
@@ -110,6 +118,15 @@ struct DatedVisit {
 };
 
 class Connection;
+class StatementWatch;
+
+// What a connection string may hold that is never written nor shown.
+struct ServerSecrets {
+    QString password;
+    QString sslPassword;
+
+    bool any() const { return !password.isEmpty() || !sslPassword.isEmpty(); }
+};
 
 class RegisterStore {
 public:
@@ -135,6 +152,12 @@ public:
 
     // The password for a server that asks for one; kept in memory only.
     void setPassword(const QString &password);
+    // Those a connection string held, taken out of it; in memory only.
+    void setSecrets(const ServerSecrets &secrets) { secrets_ = secrets; }
+    const ServerSecrets &secrets() const { return secrets_; }
+    // Told of every server statement, so that another thread can cut one
+    // that runs too long.
+    void watchStatements(std::shared_ptr<StatementWatch> watch) { watch_ = std::move(watch); }
 
     Result<SaveReport> save(const visits::Visit &visit, const QDate &day);
     // Clients whose name contains the text, regardless of case.
@@ -143,15 +166,17 @@ public:
     Result<QList<VisitRow>> visitsOf(qint64 clientId);
     // As it is now in the register, checked.
     Result<StoredVisit> visit(qint64 visitId);
-    // Oldest first, every stored field: for export.
-    Result<QList<StoredVisit>> allVisitsOf(qint64 clientId);
+    // Oldest first, every stored field: for export. Only visits that pass
+    // the check are given; the others are named.
+    Result<CheckedVisits> allVisitsOf(qint64 clientId);
     // Removes the visit, and its client with the client's last visit.
     Result<Done> deleteVisit(qint64 visitId);
 
     // Adds visits in one transaction; a client's visit of a day already
-    // there is kept.
+    // there is kept. Only the clients of these visits are locked and changed.
     Result<CopyReport> addVisits(const QList<DatedVisit> &dated);
-    // Every client and visit of another register, in one transaction.
+    // Every client and visit of another register that passes the check, in
+    // one transaction; those that fail it are named in the report.
     Result<CopyReport> copyFrom(RegisterStore &source);
 
     // The client key: outer blanks removed, case folded, composed.
@@ -161,11 +186,12 @@ private:
     template <typename T, typename Run> Result<T> command(Purpose purpose, Run run);
     std::optional<Failure> addVisitsIn(const Connection &db, const QList<DatedVisit> &dated,
                                        CopyReport &report);
-    Result<QList<DatedVisit>> visitsAfter(qint64 id, int count);
+    Result<QList<DatedVisit>> visitsAfter(qint64 id, int count, QStringList &failingCheck);
 
     RegisterLocation location_;
     std::unique_ptr<Connection> connection_;
-    QString password_;
+    ServerSecrets secrets_;
+    std::shared_ptr<StatementWatch> watch_;
     qint64 lastReadId_ = 0;
 };
 

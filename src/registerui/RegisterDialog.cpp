@@ -1,5 +1,6 @@
 #include "registerui/RegisterDialog.h"
 
+#include "files/PrivateFile.h"
 #include "files/SuggestedFiles.h"
 #include "register/VisitCsv.h"
 #include "registerui/Messages.h"
@@ -12,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -20,6 +20,12 @@
 namespace nutrovo::registerui {
 
 namespace {
+
+// A pause in typing this long starts the search.
+constexpr int typingPauseMs = 150;
+
+// A command skipped on the register's thread: its answer is never shown.
+reg::Failure skipped() { return {reg::Trouble::Other, QString()}; }
 
 QTableView *listOfRows(const QString &name, const QString &spoken, QAbstractItemModel &model)
 {
@@ -61,9 +67,11 @@ void pickRow(QTableView &view, int row)
 
 } // namespace
 
-RegisterDialog::RegisterDialog(QWidget &window, reg::RegisterStore &store, std::function<void(qint64)> openVisit)
-    : QDialog(&window), store_(store), openVisit_(std::move(openVisit))
+RegisterDialog::RegisterDialog(QWidget &window, reg::RegisterWorker &worker, std::function<void(qint64)> openVisit)
+    : QDialog(&window), worker_(worker), openVisit_(std::move(openVisit))
 {
+    typingPause_.setSingleShot(true);
+    typingPause_.setInterval(typingPauseMs);
     setObjectName(QStringLiteral("registerDialog"));
     setWindowTitle(QStringLiteral("Clients and Visits"));
     buildControls();
@@ -142,7 +150,11 @@ void RegisterDialog::buildControls()
 
 void RegisterDialog::connectControls()
 {
-    connect(search_, &QLineEdit::textChanged, this, [this] { listClients(); });
+    connect(search_, &QLineEdit::textChanged, this, [this] {
+        ++*latestSearch_; // what is under way is no longer wanted
+        typingPause_.start();
+    });
+    connect(&typingPause_, &QTimer::timeout, this, [this] { listClients(); });
     connect(clientList_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { showVisitsOfPickedClient(); });
     connect(visitList_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -154,26 +166,58 @@ void RegisterDialog::connectControls()
     connect(close_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-bool RegisterDialog::listClients()
+void RegisterDialog::listClients(const std::function<void(bool)> &listed)
+{
+    const quint64 asked = ++*latestSearch_;
+    showWaiting(QStringLiteral("Looking in the register…"));
+    worker_.run<QList<reg::ClientRow>>(
+        this,
+        [part = search_->text(), asked, latest = latestSearch_](reg::RegisterStore &store) {
+            return asked == *latest ? store.findClients(part) : reg::Result<QList<reg::ClientRow>>(skipped());
+        },
+        [this, asked, listed](reg::Result<QList<reg::ClientRow>> found) {
+            if (asked != *latestSearch_)
+                return; // a newer search was typed
+            const bool shown = showClients(std::move(found));
+            if (listed)
+                listed(shown);
+        });
+}
+
+bool RegisterDialog::showClients(reg::Result<QList<reg::ClientRow>> found)
 {
     const reg::ClientRow *picked = pickedClient();
     const qint64 pickedId = picked != nullptr ? picked->id : -1;
-    reg::Result<QList<reg::ClientRow>> found = store_.findClients(search_->text());
-    if (!found.ok()) {
-        clients_.setClients({});
-        tell(this, found.failure().message);
-        return false;
-    }
-    clients_.setClients(std::move(found.value()));
+    clients_.setClients(found.ok() ? std::move(found.value()) : QList<reg::ClientRow>());
     const int keep = clients_.rowOf(pickedId);
     pickRow(*clientList_, keep >= 0 ? keep : (clients_.rowCount() > 0 ? 0 : -1));
     if (clients_.rowCount() == 0)
         showVisitsOfPickedClient();
-    const std::optional<QString> readOnly = store_.readOnlyReason();
+    if (!found.ok()) {
+        status_->setText(found.failure().message);
+        tell(this, found.failure().message);
+        return false;
+    }
+    showCount();
+    return true;
+}
+
+void RegisterDialog::showWaiting(const QString &what) { status_->setText(what); }
+
+void RegisterDialog::done(int result)
+{
+    ++*latestSearch_;
+    ++*latestVisits_;
+    typingPause_.stop();
+    QDialog::done(result);
+}
+
+void RegisterDialog::showCount()
+{
+    const std::optional<QString> &readOnly = worker_.readOnlyReason();
     status_->setText(readOnly ? *readOnly
                      : clients_.rowCount() == 1 ? QStringLiteral("1 client")
                                                 : QStringLiteral("%1 clients").arg(clients_.rowCount()));
-    return true;
 }
 
 void RegisterDialog::pickClientNamed(const QString &name)
@@ -202,15 +246,30 @@ const reg::VisitRow *RegisterDialog::pickedVisit() const
 
 void RegisterDialog::showVisitsOfPickedClient()
 {
+    const quint64 asked = ++*latestVisits_;
     const reg::ClientRow *client = pickedClient();
-    QList<reg::VisitRow> rows;
-    if (client != nullptr) {
-        reg::Result<QList<reg::VisitRow>> read = store_.visitsOf(client->id);
-        if (!read.ok())
-            tell(this, read.failure().message);
-        else
-            rows = std::move(read.value());
+    if (client == nullptr) {
+        showVisits({});
+        return;
     }
+    visits_.setVisits({}); // nothing of the client picked before stays meanwhile
+    enableButtons();
+    worker_.run<QList<reg::VisitRow>>(
+        this,
+        [clientId = client->id, asked, latest = latestVisits_](reg::RegisterStore &store) {
+            return asked == *latest ? store.visitsOf(clientId) : reg::Result<QList<reg::VisitRow>>(skipped());
+        },
+        [this, asked](const reg::Result<QList<reg::VisitRow>> &read) {
+            if (asked != *latestVisits_)
+                return; // another client was picked since
+            showVisits(read.ok() ? read.value() : QList<reg::VisitRow>());
+            if (!read.ok())
+                tell(this, read.failure().message);
+        });
+}
+
+void RegisterDialog::showVisits(const QList<reg::VisitRow> &rows)
+{
     visits_.setVisits(rows);
     visitList_->resizeColumnsToContents(); // a client's visits are few
     chart_->showVisits(rows);
@@ -223,7 +282,7 @@ void RegisterDialog::enableButtons()
     const bool visitPicked = pickedVisit() != nullptr;
     open_->setEnabled(visitPicked);
     export_->setEnabled(pickedClient() != nullptr && visits_.rowCount() > 0);
-    const std::optional<QString> readOnly = store_.readOnlyReason();
+    const std::optional<QString> &readOnly = worker_.readOnlyReason();
     delete_->setEnabled(visitPicked && !readOnly);
     delete_->setToolTip(readOnly.value_or(QString()));
 }
@@ -260,22 +319,25 @@ void RegisterDialog::writeCsv(const QString &path, qint64 clientId)
 {
     if (path.isEmpty())
         return;
-    reg::Result<QList<reg::StoredVisit>> visits = store_.allVisitsOf(clientId);
+    const reg::Result<reg::CheckedVisits> visits = worker_.wait<reg::CheckedVisits>(
+        [clientId](reg::RegisterStore &store) { return store.allVisitsOf(clientId); });
     if (!visits.ok()) {
         tell(this, QStringLiteral("The visits were not exported. ") + visits.failure().message);
         return;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(reg::visitsCsv(visits.value())) < 0 || !file.commit()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
+    if (const auto why = files::writePrivately(path, reg::visitsCsv(visits.value().visits))) {
         tell(this, QStringLiteral("The visits can't be exported to %1: %2.")
-                       .arg(QDir::toNativeSeparators(path), why));
+                       .arg(QDir::toNativeSeparators(path), *why));
         return;
     }
-    status_->setText(QStringLiteral("%1 visits exported to %2")
-                         .arg(visits.value().size())
-                         .arg(QDir::toNativeSeparators(path)));
+    const QStringList &failing = visits.value().failingCheck;
+    status_->setText(QStringLiteral("%1 visits exported to %2.%3")
+                         .arg(visits.value().visits.size())
+                         .arg(QDir::toNativeSeparators(path),
+                              failing.isEmpty() ? QString()
+                                                : QStringLiteral(" Not exported, as the register holds values "
+                                                                 "for them that fail the program's check: %1.")
+                                                      .arg(failing.join(QStringLiteral("; ")))));
 }
 
 void RegisterDialog::deletePickedVisit()
@@ -292,13 +354,25 @@ void RegisterDialog::deletePickedVisit()
                  lastVisit ? QStringLiteral(" It is the client's only visit: the client goes too.") : QString());
     if (!confirm(this, question))
         return;
-    const reg::Result<reg::Done> deleted = store_.deleteVisit(visitId);
+    const reg::Result<reg::Done> deleted =
+        worker_.wait<reg::Done>([visitId](reg::RegisterStore &store) { return store.deleteVisit(visitId); });
     if (!deleted.ok()) {
         tell(this, QStringLiteral("The visit was not deleted. ") + deleted.failure().message);
         if (deleted.failure().trouble != reg::Trouble::NotFound)
             return; // the lists stay as they were
     }
-    listClients(); // the client goes with the last visit
+    // The lists as the register holds them now (the client goes with the
+    // last visit), before another deletion can be asked for.
+    const quint64 search = ++*latestSearch_;
+    const reg::Result<QList<reg::ClientRow>> found = worker_.wait<QList<reg::ClientRow>>(
+        [part = search_->text()](reg::RegisterStore &store) { return store.findClients(part); });
+    if (search != *latestSearch_ || !showClients(found) || pickedClient() == nullptr)
+        return;
+    const quint64 visits = ++*latestVisits_; // the one the new list's pick asked for is not needed
+    const reg::Result<QList<reg::VisitRow>> read = worker_.wait<QList<reg::VisitRow>>(
+        [clientId = pickedClient()->id](reg::RegisterStore &store) { return store.visitsOf(clientId); });
+    if (visits == *latestVisits_)
+        showVisits(read.ok() ? read.value() : QList<reg::VisitRow>());
 }
 
 } // namespace nutrovo::registerui

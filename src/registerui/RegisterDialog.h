@@ -2,15 +2,19 @@
 // visits (newest first) with the figures the window showed and a chart of
 // weight and BMI, and open, export or delete a visit. The selection drives
 // everything: the client picked shows its visits, the visit picked is the
-// one the buttons act on.
+// one the buttons act on. The lists come from the register's own thread:
+// the dialog opens at once, takes input meanwhile, and says what it waits for.
 #pragma once
 
-#include "register/RegisterStore.h"
+#include "register/RegisterWorker.h"
 #include "registerui/RegisterModels.h"
 
 #include <QDialog>
+#include <QTimer>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 
 class QLabel;
 class QLineEdit;
@@ -25,17 +29,27 @@ class RegisterDialog final : public QDialog {
 public:
     // openVisit is asked to open the visit of that id; it closes the dialog
     // when it does.
-    RegisterDialog(QWidget &window, reg::RegisterStore &store, std::function<void(qint64)> openVisit);
+    RegisterDialog(QWidget &window, reg::RegisterWorker &worker, std::function<void(qint64)> openVisit);
 
-    // Lists the clients the search finds; false when the register can't be read.
-    bool listClients();
+    // Lists the clients the search finds, once the register answers; then
+    // `listed` is told whether it could (when it can't, the user was told
+    // why). An answer to an older search than the latest is dropped.
+    void listClients(const std::function<void(bool)> &listed = {});
     // Picks the client of that name, if listed.
     void pickClientNamed(const QString &name);
+    // What the dialog waits for, in its status line.
+    void showWaiting(const QString &what);
+    // Closed: what is still under way is no longer wanted, and its answer,
+    // or its failure, is not shown.
+    void done(int result) override;
 
 private:
     void buildControls();
     void connectControls();
+    bool showClients(reg::Result<QList<reg::ClientRow>> found);
     void showVisitsOfPickedClient();
+    void showVisits(const QList<reg::VisitRow> &rows);
+    void showCount();
     void enableButtons();
     const reg::VisitRow *pickedVisit() const;
     const reg::ClientRow *pickedClient() const;
@@ -44,8 +58,13 @@ private:
     void writeCsv(const QString &path, qint64 clientId);
     void deletePickedVisit();
 
-    reg::RegisterStore &store_;
+    reg::RegisterWorker &worker_;
     std::function<void(qint64)> openVisit_;
+    QTimer typingPause_;
+    // The latest search and visit list asked for; shared with the register's
+    // thread, which skips one that is no longer the latest.
+    std::shared_ptr<std::atomic<quint64>> latestSearch_ = std::make_shared<std::atomic<quint64>>(0);
+    std::shared_ptr<std::atomic<quint64>> latestVisits_ = std::make_shared<std::atomic<quint64>>(0);
     ClientListModel clients_;
     VisitListModel visits_;
     QLineEdit *search_ = nullptr;

@@ -1,5 +1,7 @@
 #include "registerui/RegisterSettingsDialog.h"
 
+#include "register/ConnectionString.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -44,6 +46,12 @@ RegisterSettingsDialog::RegisterSettingsDialog(QWidget &window, const reg::Regis
     auto *connectionLabel = new QLabel(QStringLiteral("C&onnection string:"));
     connectionLabel->setBuddy(connection_);
     form->addRow(connectionLabel, connection_);
+    auto *passwords = new QLabel(QStringLiteral(
+        "Keep the password in ~/.pgpass or in a service file (~/.pg_service.conf). One typed in the "
+        "connection string is used for this session only: it is never written, and is not shown again."));
+    passwords->setObjectName(QStringLiteral("registerPasswordAdvice"));
+    passwords->setWordWrap(true);
+    form->addRow(passwords);
     auto *close = new QDialogButtonBox(QDialogButtonBox::Close);
     auto *column = new QVBoxLayout(this);
     column->addLayout(form);
@@ -76,15 +84,29 @@ void RegisterSettingsDialog::showInUse(const reg::RegisterLocation &location)
 
 void RegisterSettingsDialog::useChosen()
 {
-    const reg::RegisterLocation chosen = server_->isChecked()
-                                             ? reg::RegisterLocation::server(connection_->text())
-                                             : reg::RegisterLocation::localFile();
-    if (chosen.engine == reg::Engine::PostgreSQL && chosen.connection.isEmpty()) {
+    if (server_->isChecked() && connection_->text().trimmed().isEmpty()) {
         outcome_->setText(QStringLiteral("Type the server's connection string first."));
         connection_->setFocus();
         return;
     }
-    const QString problem = choice_.useIfItWorks(this, chosen);
+    reg::RegisterLocation chosen = reg::RegisterLocation::localFile();
+    if (server_->isChecked()) {
+        const reg::Result<reg::ConnectionString> read = reg::ConnectionString::read(connection_->text());
+        if (!read.ok()) {
+            outcome_->setText(QStringLiteral("Not changed: %1").arg(read.failure().message));
+            connection_->setFocus();
+            return;
+        }
+        const QString stored = read.value().withoutSecrets();
+        if (read.value().secrets().any() || stored != typedFor_) {
+            typed_ = read.value().secrets();
+            typedFor_ = stored;
+        }
+        // The field never shows a password once it has been read.
+        connection_->setText(stored);
+        chosen = reg::RegisterLocation::server(stored);
+    }
+    const QString problem = choice_.useIfItWorks(this, chosen, typed_);
     if (!problem.isEmpty()) {
         outcome_->setText(QStringLiteral("Not changed: %1").arg(problem));
         return;

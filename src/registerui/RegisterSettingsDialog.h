@@ -4,6 +4,7 @@
 #pragma once
 
 #include "register/RegisterLocation.h"
+#include "register/RegisterStore.h"
 
 #include <QDialog>
 
@@ -18,8 +19,9 @@ namespace nutrovo::registerui {
 
 // What the dialog asks of the commands; `over` is the dialog, for their questions.
 struct RegisterChoice {
-    // Opens the register and keeps it; an empty answer means it works, else what failed.
-    std::function<QString(QWidget *over, const reg::RegisterLocation &)> useIfItWorks;
+    // Opens the register with the secrets its string held, and keeps it; an
+    // empty answer means it works, else what failed.
+    std::function<QString(QWidget *over, const reg::RegisterLocation &, const reg::ServerSecrets &)> useIfItWorks;
     // Copies this computer's register into the one in use; says how it went.
     std::function<QString(QWidget *over)> copyLocalRegister;
 };
@@ -41,6 +43,9 @@ private:
     QLabel *outcome_;
     QPushButton *use_;
     QPushButton *copy_;
+    // Taken out of the field, for the next try with the same string only.
+    reg::ServerSecrets typed_;
+    QString typedFor_;
 };
 
 } // namespace nutrovo::registerui

@@ -263,11 +263,12 @@ void TestPrint::printsTheWindowAsShown_data()
     QTest::addColumn<QString>("paper");
     QTest::addColumn<QString>("pageSize"); // as pdfinfo names it
     QTest::addColumn<bool>("byShortcut");  // Ctrl+P in the client's name instead of the button
+    QTest::addColumn<mode_t>("fileUmask");     // the saved file's
 
-    QTest::newRow("A4, the queue's own default") << "A4"
-                                                 << "(A4)" << false;
-    QTest::newRow("US Letter made the queue's default, Ctrl+P") << "Letter"
-                                                                << "(letter)" << true;
+    QTest::newRow("A4, the queue's own default, umask 022") << "A4"
+                                                            << "(A4)" << false << mode_t(022);
+    QTest::newRow("US Letter made the queue's default, Ctrl+P, umask 000") << "Letter"
+                                                                           << "(letter)" << true << mode_t(0);
 }
 
 // Focus (by a click), caret and "Lovelace" selected in the client's name.
@@ -316,6 +317,7 @@ void TestPrint::printsTheWindowAsShown()
     QFETCH(QString, paper);
     QFETCH(QString, pageSize);
     QFETCH(bool, byShortcut);
+    QFETCH(mode_t, fileUmask);
     QVERIFY(runCommand({"lpadmin", "-p", "PDF", "-o", "PageSize=" + paper}));
     const QMap<QString, QString> shown = snapshot(*form_);
     const QStringList before = pdfsWritten();
@@ -358,13 +360,16 @@ void TestPrint::printsTheWindowAsShown()
     auto *picker = control<QComboBox>(*form_, QStringLiteral("wtCombo"));
     picker->showPopup();
     name->setSelection(4, 8);
+    const mode_t umaskBefore = ::umask(fileUmask);
     static_cast<QDialog *>(dialog)->accept(); // QFileDialog hides its override
+    ::umask(umaskBefore);
     QVERIFY2(watcher.seen().isEmpty(), qPrintable(watcher.seen().value(0).text));
     QCOMPARE(snapshot(*form_), shown);
     QVERIFY(picker->view()->isVisible());
     QCOMPARE(name->selectedText(), QStringLiteral("Lovelace"));
     const QString saved = folder.filePath(QStringLiteral("sheet.pdf"));
     verifySaved(saved, clicked, pageSize);
+    QCOMPARE(modeOf(saved), 0600u);
     verifyShownAtRest({pdf, saved});
 }
 

@@ -7,6 +7,8 @@
 #   pg-fixture.sh start|stop STATE_DIR        make the cluster, roles and database and
 #                                             start it | stop it and remove STATE_DIR
 #   pg-fixture.sh stop-server|start-server STATE_DIR   stop it, keeping the cluster | start it again
+#   pg-fixture.sh pause-server|resume-server STATE_DIR  SIGSTOP every process of it, as a hung
+#                                             server | SIGCONT them
 #   pg-fixture.sh psql STATE_DIR SQL          SQL as the superuser on nutrovo, rows unaligned
 #   pg-fixture.sh connection STATE_DIR [ROLE [DATABASE]]   a connection string over the socket
 #
@@ -25,7 +27,7 @@
 # folders that a killed run left behind.
 set -euo pipefail
 
-readonly usage="usage: $0 start|stop|stop-server|start-server|psql|connection STATE_DIR"
+readonly usage="usage: $0 start|stop|stop-server|start-server|pause-server|resume-server|psql|connection STATE_DIR"
 action=${1:?$usage}
 dir=${2:?$usage}
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -358,6 +360,11 @@ stop-server)
     ;;
 start-server)
     start_server
+    ;;
+pause-server | resume-server)
+    signal=STOP
+    [ "$action" = pause-server ] || signal=CONT
+    for pid in $(server_processes_of "$dir"); do kill -"$signal" "$pid"; done
     ;;
 psql)
     run_psql nutrovo -c "${3:?$usage SQL}"

@@ -12,6 +12,8 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace nutrovo::test {
 
 // A printer for window tests: no spooler, no paper; it answers every print
@@ -31,6 +33,13 @@ inline std::unique_ptr<PlannerForm> testWindow()
 {
     return std::make_unique<PlannerForm>(
         std::make_unique<FakePrinter>(print::PrintOutcome{QStringLiteral("no printer in tests")}));
+}
+
+// A file's permission bits, or 0xffff when there is no such file.
+inline unsigned modeOf(const QString &path)
+{
+    struct stat status {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0xffffu;
 }
 
 template <typename T = QWidget> T *control(const QWidget &window, const QString &name)
