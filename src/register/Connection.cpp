@@ -428,7 +428,7 @@ std::optional<Failure> Connection::backUpBeforeMigrating(int version) const
                                       "layout (%2); nothing was changed")
                            .arg(QDir::toNativeSeparators(copy), why));
     };
-    if (const auto why = createPrivateFile(copy))
+    if (const auto why = files::createPrivately(copy))
         return unmade(*why);
     if (const Query copied = run(QStringLiteral("VACUUM INTO ?"), {copy}); !copied.ran()) {
         QFile::remove(copy);
