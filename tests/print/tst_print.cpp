@@ -146,6 +146,7 @@ private:
     void verifySaved(const QString &pdf, const QDateTime &clicked, const QString &pageSize);
     void waitForNewPdf(const QStringList &before, QString &pdf);
     void verifyText(const QString &pdf, const QDateTime &clicked, const QString &made = "Printed");
+    void verifyNotePages(const QString &pdf, const QString &note);
     void verifyPicture(const QString &pdf, const QString &pageSize);
     void selectPartOfName();
     void verifyShownAtRest(const QStringList &pdfs);
@@ -178,6 +179,7 @@ void TestPrint::showForm(std::unique_ptr<PlannerForm> form)
 void TestPrint::cleanup()
 {
     form_.reset();
+    QFile::remove(settings_.filePath(QStringLiteral("nutrovo/nutrovo.conf"))); // the dietitian named
     QVERIFY(runCommand(fixture(QStringLiteral("restore"))));
 }
 
@@ -259,11 +261,15 @@ void TestPrint::printsTheWindowAsShown_data()
     QTest::addColumn<QString>("paper");
     QTest::addColumn<QString>("pageSize"); // as pdfinfo names it
     QTest::addColumn<bool>("byShortcut");  // Ctrl+P in the client's name instead of the button
+    QTest::addColumn<QString>("note");     // the visit's note, on pages after the window's
 
-    QTest::newRow("A4, the queue's own default") << "A4"
-                                                 << "(A4)" << false;
-    QTest::newRow("US Letter made the queue's default, Ctrl+P") << "Letter"
-                                                                << "(letter)" << true;
+    QString longNote;
+    for (int line = 1; line <= 40; ++line)
+        longNote += QStringLiteral("%1. ").arg(line) + noteInEveryScript();
+    QTest::newRow("A4, the queue's own default, no note") << "A4"
+                                                          << "(A4)" << false << QString();
+    QTest::newRow("US Letter made the queue's default, Ctrl+P, a long note") << "Letter"
+                                                                            << "(letter)" << true << longNote;
 }
 
 // Focus (by a click), caret and "Lovelace" selected in the client's name.
@@ -309,6 +315,11 @@ void TestPrint::printsTheWindowAsShown()
     QFETCH(QString, paper);
     QFETCH(QString, pageSize);
     QFETCH(bool, byShortcut);
+    QFETCH(QString, note);
+    if (!note.isEmpty()) {
+        nameDietitian(*form_, QStringLiteral("Mia Chen"), QStringLiteral("MSc, RD"));
+        writeNote(*form_, note);
+    }
     QVERIFY(runCommand({"lpadmin", "-p", "PDF", "-o", "PageSize=" + paper}));
     const QMap<QString, QString> shown = snapshot(*form_);
     const QStringList before = pdfsWritten();
@@ -359,6 +370,29 @@ void TestPrint::printsTheWindowAsShown()
     const QString saved = folder.filePath(QStringLiteral("sheet.pdf"));
     verifySaved(saved, clicked, pageSize);
     verifyShownAtRest({pdf, saved});
+    verifyNotePages(pdf, note);
+    verifyNotePages(saved, note);
+}
+
+// No note: the window's page alone. A note: after it, headed with the client,
+// the visit's date and the dietitian, the note as text, whole, on as many
+// pages as it takes (tabs and line ends read back as blanks).
+void TestPrint::verifyNotePages(const QString &pdf, const QString &note)
+{
+    const Ran pdfinfo = run(QStringLiteral("pdfinfo"), {pdf});
+    const int pages = QRegularExpression(QStringLiteral("Pages: +(\\d+)")).match(pdfinfo.output).captured(1).toInt();
+    if (note.isEmpty()) {
+        QCOMPARE(pages, 1);
+        return;
+    }
+    QVERIFY2(pages >= 3, qPrintable(pdfinfo.output));
+    const Ran pdftotext = run(QStringLiteral("pdftotext"), {QStringLiteral("-f"), QStringLiteral("2"), pdf,
+                                                            QStringLiteral("-")});
+    QVERIFY2(pdftotext.exitCode == 0, qPrintable(pdftotext.output));
+    const QString heading = "Ada Lovelace\nVisit of " + QDate::currentDate().toString(Qt::ISODate) +
+                            QStringLiteral(" \u2014 Mia Chen, MSc, RD\n");
+    QVERIFY2(pdftotext.output.startsWith(heading), qPrintable(pdftotext.output.left(200)));
+    QCOMPARE(pdftotext.output.mid(heading.size()).simplified(), note.simplified());
 }
 
 // The heading, the client's name, every display field's value exactly as
