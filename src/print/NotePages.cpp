@@ -1,10 +1,11 @@
 #include "print/NotePages.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QTextBlock>
 #include <QTextBlockFormat>
+#include <QTextLayout>
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -16,6 +17,7 @@ namespace {
 
 constexpr qreal notePoints = 10.5;
 constexpr qreal headingPoints = 14;
+constexpr qreal blankLine = 16; // a line of the note, at the layout's 96 dots per inch
 
 QFont noteFont(qreal points)
 {
@@ -35,7 +37,7 @@ QString headingLine(const NotePage &page)
 }
 
 // Inserted as text, never read as markup: a note may hold anything.
-void fill(QTextDocument &document, const NotePage &page, const QPaintDevice &device)
+void fill(QTextDocument &document, const NotePage &page)
 {
     QTextCursor cursor(&document);
     QTextCharFormat heading;
@@ -43,7 +45,7 @@ void fill(QTextDocument &document, const NotePage &page, const QPaintDevice &dev
     heading.setFontWeight(QFont::Bold);
     cursor.insertText(page.client.isEmpty() ? QStringLiteral("Consultation") : page.client, heading);
     QTextBlockFormat spaced;
-    spaced.setBottomMargin(QFontMetricsF(noteFont(notePoints), &device).height());
+    spaced.setBottomMargin(blankLine); // in the layout's own units, scaled to the device
     cursor.insertBlock(spaced);
     QTextCharFormat body;
     body.setFont(noteFont(notePoints));
@@ -66,22 +68,29 @@ bool paintNotePages(QPagedPaintDevice &device, QPainter &painter, const NotePage
     document.documentLayout()->setPaintDevice(&device);
     document.setDefaultFont(noteFont(notePoints));
     document.setDocumentMargin(0);
-    const QSizeF body(device.width(), device.height());
-    document.setPageSize(body);
-    fill(document, page, device);
+    document.setTextWidth(device.width());
+    fill(document, page);
 
-    for (int index = 0; index < document.pageCount(); ++index) {
-        if (!device.newPage())
-            return false;
-        const QRectF shown(QPointF(0, index * body.height()), body);
-        painter.save();
-        painter.translate(0, -shown.top());
-        painter.setClipRect(shown);
-        QAbstractTextDocumentLayout::PaintContext context;
-        context.clip = shown;
-        context.palette.setColor(QPalette::Text, Qt::black);
-        document.documentLayout()->draw(&painter, context);
-        painter.restore();
+    // Line by line, each whole on one page: a line cut by the page's edge
+    // would be half on each, and its text twice in the document's text.
+    qreal pageTop = 0;
+    bool pageStarted = false;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QPointF blockAt = document.documentLayout()->blockBoundingRect(block).topLeft();
+        const QTextLayout &layout = *block.layout();
+        for (int i = 0; i < layout.lineCount(); ++i) {
+            const QTextLine line = layout.lineAt(i);
+            const qreal top = blockAt.y() + line.y();
+            const bool full = top + line.height() - pageTop > device.height();
+            if (!pageStarted || full) {
+                if (!device.newPage())
+                    return false;
+                pageTop = pageStarted ? top : 0;
+                pageStarted = true;
+            }
+            painter.setPen(Qt::black);
+            line.draw(&painter, blockAt - QPointF(0, pageTop));
+        }
     }
     return true;
 }
