@@ -4,7 +4,8 @@ announced with, values are read through the Text interface, rows are picked
 through the list's Table interface or a row's Toggle action, and option
 option buttons are picked through their Toggle and Press actions. Then two
 visits are saved with the keyboard's shortcut, and the register's visit list
-is read cell by cell through its Table interface.
+is read cell by cell through its Table interface. The dietitian is named and
+a visit's note written by the keyboard alone, and both are read back.
 
 Usage: atspi_check.py PID   (the process id of the running program)
 
@@ -164,12 +165,43 @@ def press(node, action_name):
     actions.doAction(names.index(action_name))
 
 
-def keys(combination):
-    """Key presses as the keyboard makes them, into the program's window."""
-    window = subprocess.run(["xdotool", "search", "--name", f"^{WINDOW_TITLE}$"], check=True,
+def keys(combination, title=WINDOW_TITLE, command="key"):
+    """Key presses as the keyboard makes them (or text typed), into the
+    program's window of that title."""
+    window = subprocess.run(["xdotool", "search", "--name", f"^{title}$"], check=True,
                             capture_output=True, text=True).stdout.split()[0]
-    subprocess.run(["xdotool", "windowfocus", "--sync", window, "key", "--clearmodifiers", combination],
+    subprocess.run(["xdotool", "windowfocus", "--sync", window, command, "--clearmodifiers", combination],
                    check=True)
+
+
+def dialog_titled(app, title):
+    return wait_for(f'the dialog "{title}"', lambda: next((c for c in descendants(app) if c.name == title), None))
+
+
+def check_note_and_preferences(app, frame):
+    """By the keyboard alone: the dietitian named in Preferences, announced in
+    the header; a note typed, the ADIME headings put in by the button's
+    mnemonic, and the note read back through the Text interface."""
+    keys("ctrl+comma")
+    dialog_titled(app, "Preferences")
+    keys("Mia Chen", "Preferences", "type")
+    keys("Return", "Preferences")
+    wait_for('the header to announce "Mia Chen"',
+             lambda: any(n.name == "Mia Chen" and n.getRoleName() == "label" for n in descendants(frame)))
+    print('ok   "Mia Chen" named through Preferences and announced in the header')
+
+    keys("ctrl+shift+n")
+    note = Window(dialog_titled(app, "Visit Note")).named("Visit note", "text")
+    keys("Seen today", "Visit Note", "type")
+    keys("Return", "Visit Note")
+    keys("alt+i", "Visit Note")
+    headings = ["Assessment", "Nutrition diagnosis (problem, etiology, signs and symptoms)", "Intervention",
+                "Monitoring and evaluation"]
+    expected = "Seen today\n" + "".join(heading + "\n\n" for heading in headings)
+    wait_for("the note to read back as typed",
+             lambda: note.queryText().getText(0, -1) == expected, seconds=10)
+    print(f"ok   the note reads {expected!r}")
+    keys("Escape", "Visit Note")
 
 
 def visits_saved(register):
@@ -261,6 +293,7 @@ def check(pid):
     expect_text(window, "Sex used", "Female")
     expect_checked(window.named("Male", "radio button"), False)
 
+    check_note_and_preferences(app, frame)
     check_register(app, window)
 
 
