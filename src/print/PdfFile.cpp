@@ -27,6 +27,9 @@ SaveOutcome writeFile(QWidget &window, const QString &path, QSizeF paperMillimet
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return {file.errorString()};
+    // A client's figures and note: this user's alone, whatever the umask.
+    if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        return {file.errorString()};
     if (file.write(pdf) != pdf.size())
         return {file.errorString()}; // the temporary file goes with the object
     if (!file.commit())

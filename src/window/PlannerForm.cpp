@@ -324,8 +324,10 @@ void PlannerForm::closeEvent(QCloseEvent *event)
 
 void PlannerForm::showNoteDialog()
 {
-    if (!noteDialog_)
+    if (!noteDialog_) {
         noteDialog_ = new ui::VisitNoteDialog(*this, note_);
+        noteDialog_->placeBesideWindow();
+    }
     noteDialog_->show();
     noteDialog_->raise();
     noteDialog_->activateWindow();

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -79,6 +80,17 @@ VisitNoteDialog::VisitNoteDialog(QWidget &window, visits::VisitNote &note) : QDi
     connect(adime, &QPushButton::clicked, this, [this] { insertHeadings(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     showNote();
+}
+
+// Beside the window, where the screen has room, rather than over its figures.
+void VisitNoteDialog::placeBesideWindow()
+{
+    const QWidget &window = *parentWidget()->window();
+    const QRect screen = window.screen()->availableGeometry();
+    const QPoint besides = window.frameGeometry().topRight() + QPoint(8, 0);
+    adjustSize();
+    if (screen.contains(QRect(besides, frameGeometry().size())))
+        move(besides);
 }
 
 void VisitNoteDialog::showNote()

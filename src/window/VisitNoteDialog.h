@@ -22,6 +22,7 @@ public:
 
     // After the note was replaced outside the editor (a reset, a visit opened).
     void showNote();
+    void placeBesideWindow();
 
 private:
     void takeEdit();

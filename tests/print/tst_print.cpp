@@ -227,6 +227,7 @@ void TestPrint::verifySaved(const QString &pdf, const QDateTime &clicked, const 
 {
     verifyText(pdf, clicked, QStringLiteral("Saved"));
     verifyPicture(pdf, pageSize);
+    QCOMPARE(int(QFile::permissions(pdf) & 0x7077), int(QFile::ReadOwner | QFile::WriteOwner));
     const Ran pdfinfo = run(QStringLiteral("pdfinfo"), {pdf});
     const QString title = "Title: +Ada Lovelace, consultation of " + clicked.date().toString(Qt::ISODate);
     QVERIFY2(pdfinfo.output.contains(QRegularExpression(title)), qPrintable(pdfinfo.output));
