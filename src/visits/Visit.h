@@ -31,7 +31,7 @@ struct Picks {
 };
 
 // The longest note a visit keeps, in UTF-8 bytes.
-inline constexpr std::size_t noteLimitBytes = 64 * 1024;
+inline constexpr std::size_t noteLimitBytes = std::size_t{64} * 1024;
 
 using FieldTexts = std::array<std::string, outputCount>;
 

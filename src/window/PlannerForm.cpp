@@ -60,6 +60,17 @@ void fillRows(QComboBox &combo, pickers::Picker picker)
     combo.setCurrentIndex(-1);
 }
 
+// The answer to a question about a note typed since it was last saved.
+int askAboutNote(QWidget *over, const QString &question, QMessageBox::StandardButtons answers,
+                 QMessageBox::StandardButton preferred)
+{
+    QMessageBox box(QMessageBox::Question, over->windowTitle(),
+                    QStringLiteral("The note of this visit has changed since it was last saved. ") + question,
+                    answers, over);
+    box.setDefaultButton(preferred);
+    return box.exec();
+}
+
 } // namespace
 
 struct PlannerForm::Controls {
@@ -84,7 +95,8 @@ PlannerForm::PlannerForm(std::unique_ptr<print::Printer> printer, QWidget *paren
     ui::addRegisterCommands(*this, {[this] { return shownVisit(); },
                                     [this](const visits::Visit &visit) { pickVisit(visit); },
                                     [this] { clientNameField()->setFocus(Qt::OtherFocusReason); },
-                                    [this] { return mayReplaceNote(); }});
+                                    [this] { return mayReplaceNote(); },
+                                    [this](const visits::Visit &saved) { note_.markSaved(saved.note); }});
     ui::addCommandSeparator(*this);
     ui::addWindowCommand(*this, "visitNoteAction", QStringLiteral("Visit Note…"),
                          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N), [this] { showNoteDialog(); });
@@ -283,26 +295,17 @@ void PlannerForm::ResetCmd_Click()
 
 bool PlannerForm::mayReplaceNote()
 {
-    if (!note_.unsaved())
-        return true;
-    QMessageBox box(QMessageBox::Question, windowTitle(),
-                    QStringLiteral("The note of this visit has changed since it was last saved. Replace it, "
-                                   "and lose what was typed?"),
-                    QMessageBox::Yes | QMessageBox::No, this);
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    return !note_.unsaved() ||
+           askAboutNote(this, QStringLiteral("Replace it, and lose what was typed?"),
+                        QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
 bool PlannerForm::mayClose()
 {
     if (!note_.unsaved())
         return true;
-    QMessageBox box(QMessageBox::Question, windowTitle(),
-                    QStringLiteral("The note of this visit has changed since it was last saved. Save the visit "
-                                   "before closing?"),
-                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
-    box.setDefaultButton(QMessageBox::Save);
-    switch (box.exec()) {
+    switch (askAboutNote(this, QStringLiteral("Save the visit before closing?"),
+                         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save)) {
     case QMessageBox::Discard:
         return true;
     case QMessageBox::Save:

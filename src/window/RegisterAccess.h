@@ -23,6 +23,8 @@ struct ConsultationAccess {
     std::function<void()> askForClientName;
     // Asks before a note typed since the last save is replaced; false: keep it.
     std::function<bool()> mayReplaceNote;
+    // The visit is in the register now, its note with it.
+    std::function<void(const visits::Visit &saved)> saved;
 };
 
 void addRegisterCommands(QWidget &window, ConsultationAccess access);
