@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace nutrovo::ui {
 
 namespace {
@@ -51,7 +53,7 @@ void askForPreferences(QWidget &window, std::function<void(const Practitioner &)
     column->addLayout(form);
     column->addWidget(buttons);
 
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, [dialog, name, credentials, kept] {
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, [dialog, name, credentials, kept = std::move(kept)] {
         const Practitioner chosen{name->text().trimmed(), credentials->text().trimmed()};
         if (const QString failure = savePractitioner(chosen); !failure.isEmpty()) {
             QMessageBox box(QMessageBox::NoIcon, dialog->windowTitle(),
