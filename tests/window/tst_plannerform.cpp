@@ -85,6 +85,7 @@ private slots:
     void headerNamesTheDietitian();
     void unsavedNoteIsAskedAbout_data();
     void unsavedNoteIsAskedAbout();
+    void noteBeyondItsLimitIsRefused();
     void pdfFileName_data();
     void pdfFileName();
 
@@ -657,6 +658,19 @@ void TestPlannerForm::unsavedNoteIsAskedAbout()
         QCOMPARE(snapshot(*form_) == shown, kept);
         QCOMPARE(edit->toPlainText(), kept ? note : QString());
     }
+}
+
+// 64 KiB of UTF-8 is taken whole; one character more is not, and is told beside the note.
+void TestPlannerForm::noteBeyondItsLimitIsRefused()
+{
+    const QString full(32 * 1024, u'é'); // two bytes each
+    QPlainTextEdit *edit = writeNote(*form_, full);
+    auto *told = control<QLabel>(*form_, "visitNoteRefused");
+    QVERIFY(told->isHidden());
+    QTest::keyClicks(edit, "x");
+    QCOMPARE(edit->toPlainText(), full);
+    QVERIFY(!told->isHidden());
+    QVERIFY(form_->notePage().note == full);
 }
 
 void TestPlannerForm::pdfFileName_data()
