@@ -319,10 +319,13 @@ bool PlannerForm::mayClose()
 
 void PlannerForm::closeEvent(QCloseEvent *event)
 {
-    if (mayClose())
-        event->accept();
-    else
+    if (!mayClose()) {
         event->ignore();
+        return;
+    }
+    if (noteDialog_)
+        noteDialog_->close(); // it belongs to this window, and goes with it
+    event->accept();
 }
 
 void PlannerForm::showNoteDialog()

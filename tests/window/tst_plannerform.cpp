@@ -654,6 +654,7 @@ void TestPlannerForm::unsavedNoteIsAskedAbout()
         form_->close();
     QCOMPARE(watcher.seen().size(), messages);
     QCOMPARE(form_->isVisible(), command == "reset" || kept);
+    QCOMPARE(dialog->isVisible(), form_->isVisible()); // the note goes with its window
     if (command == "reset") {
         QCOMPARE(snapshot(*form_) == shown, kept);
         QCOMPARE(edit->toPlainText(), kept ? note : QString());
