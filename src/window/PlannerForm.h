@@ -1,5 +1,6 @@
 // The consultation window: owns the consultation's inputs and every control,
-// runs start-up, the input handlers, the recalculation, and the two commands.
+// runs start-up, the input handlers, the recalculation, and the two commands;
+// keeps the visit's note and the dietitian named in the header.
 #pragma once
 
 #include "consult/ConsultState.h"
