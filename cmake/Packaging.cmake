@@ -88,7 +88,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # opened on the first print; no library links them, so they are named here.
 # The register's SQLite driver is a plugin the toolkit loads; a clinic's
 # server needs the PostgreSQL one.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-comic-neue, libqt6sql6-sqlite")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-comic-neue, fonts-symbola, libqt6sql6-sqlite")
 if(NUTROVO_WITH_CUPS)
     string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libcups2")
 endif()

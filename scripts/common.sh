@@ -7,7 +7,7 @@ NUTROVO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # Qt SQL's drivers for its file and a clinic's server, and Qt Charts (whose
 # build files want the OpenGL module's). LLVM's linker links faster.
 BUILD_PACKAGES=(g++ cmake make lld qt6-base-dev qt6-svg-dev qt6-qpa-plugins libcups2-dev
-    fonts-liberation fonts-comic-neue fonts-dejavu-core
+    fonts-liberation fonts-comic-neue fonts-dejavu-core fonts-symbola
     libqt6sql6-sqlite libqt6sql6-psql qt6-charts-dev libqt6opengl6-dev libpq-dev)
 
 # Installs whichever of the given Debian packages are missing. Package lists

@@ -1,5 +1,7 @@
 #include "print/PrintPage.h"
 
+#include "print/NotePages.h"
+
 #include <QAbstractButton>
 #include <QBuffer>
 #include <QComboBox>
@@ -67,7 +69,9 @@ QList<ShownText> shownTexts(const QWidget &window)
     QList<ShownText> texts;
     for (const QWidget *widget : window.findChildren<QWidget *>()) {
         ShownText shown;
-        if (!widget->isVisibleTo(&window) || !textOf(*widget, shown.text, shown.flags))
+        // A dialog open beside the window (its note) is no part of the page.
+        if (widget->window() != window.window() || !widget->isVisibleTo(&window) ||
+            !textOf(*widget, shown.text, shown.flags))
             continue;
         shown.rect = QRect(widget->mapTo(&window, QPoint(0, 0)), widget->size());
         // In window pixels, so that the text scales with the image.
@@ -187,6 +191,12 @@ bool paintWindowPage(QPagedPaintDevice &device, QWidget &window, const PageDate 
     // Without it a PDF would store the image as JPEG, blurring the figures.
     painter.setRenderHint(QPainter::LosslessImageRendering);
     paintPage(painter, plan, window, image, date);
+    // No note: the window's page alone, as always.
+    const NotePage note = notePageOf(window);
+    if (!note.note.isEmpty() && !paintNotePages(device, painter, note)) {
+        painter.end();
+        return false;
+    }
     return painter.end();
 }
 

@@ -1,7 +1,8 @@
 // The printed page: an image of the window, sharp on paper, fitted to the
 // page width, with the date and time of printing (or saving) underneath. The
 // page also carries the window's texts as a text layer under the image, so
-// that the document can be searched and read back by programs.
+// that the document can be searched and read back by programs. A window that
+// keeps a note (NoteSource) adds the note's pages after it.
 #pragma once
 
 #include <QByteArray>
@@ -28,7 +29,7 @@ QString footerLine(const PageDate &date);
 // own; false when the page could not be made.
 bool paintWindowPage(QPagedPaintDevice &device, QWidget &window, const PageDate &date);
 
-// A one-page PDF of the window as it is displayed now, on paper of the given
+// A PDF of the window's page (and its note's pages) as it is displayed now, on paper of the given
 // size (A4 when empty), titled with the window's own title unless given one.
 // Empty when the page could not be made.
 QByteArray windowPagePdf(QWidget &window, QSizeF paperMillimetres, const PageDate &date,

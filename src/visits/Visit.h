@@ -1,5 +1,6 @@
 // One consultation as the register keeps it: the client's name as typed,
-// every pick, and the text of every display field as the window showed it.
+// every pick, the text of every display field as the window showed it, the
+// dietitian's note and the dietitian named in the header.
 #pragma once
 
 #include "consult/Outputs.h"
@@ -29,6 +30,9 @@ struct Picks {
     friend bool operator==(const Picks &, const Picks &) = default;
 };
 
+// The longest note a visit keeps, in UTF-8 bytes.
+inline constexpr std::size_t noteLimitBytes = std::size_t{64} * 1024;
+
 using FieldTexts = std::array<std::string, outputCount>;
 
 struct Visit {
@@ -38,6 +42,8 @@ struct Visit {
     std::string savedBy;
     Picks picks;
     FieldTexts texts;
+    std::string note;          // UTF-8, exactly as typed, at most noteLimitBytes
+    std::string dietitianName; // as the header showed it; empty while none is set
 
     friend bool operator==(const Visit &, const Visit &) = default;
 };

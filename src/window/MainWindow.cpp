@@ -4,6 +4,7 @@
 #include "window/QtText.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -87,6 +88,14 @@ void MainWindow::buildMenus()
         const QList<QAction *> entries = title->menu()->actions();
         title->setVisible(std::ranges::any_of(entries, [](const QAction *entry) { return !entry->isSeparator(); }));
     }
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (form_->close())
+        event->accept();
+    else
+        event->ignore();
 }
 
 } // namespace nutrovo

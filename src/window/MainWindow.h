@@ -24,6 +24,10 @@ public:
 
     PlannerForm &form() const { return *form_; }
 
+protected:
+    // The form decides: a note typed since the last save is asked about.
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     void buildMenus();
 

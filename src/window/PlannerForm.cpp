@@ -11,19 +11,26 @@
 #include "window/HelpPanels.h"
 #include "window/PictureBox.h"
 #include "window/ProgramCommands.h"
+#include "window/PreferencesDialog.h"
 #include "window/QtText.h"
 #include "window/RegisterAccess.h"
 #include "window/SheetCommands.h"
+#include "window/VisitNoteDialog.h"
 #include "window/WindowAtRest.h"
 #include "window/WindowBuilder.h"
 #include "window/WindowCommand.h"
 #include "window/WindowLayout.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QDate>
 #include <QIcon>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QScopedValueRollback>
 
 // The pictures live in the static library; their registration must be
@@ -54,6 +61,17 @@ void fillRows(QComboBox &combo, pickers::Picker picker)
     combo.setCurrentIndex(-1);
 }
 
+// The answer to a question about a note typed since it was last saved.
+int askAboutNote(QWidget *over, const QString &question, QMessageBox::StandardButtons answers,
+                 QMessageBox::StandardButton preferred)
+{
+    QMessageBox box(QMessageBox::Question, over->windowTitle(),
+                    QStringLiteral("The note of this visit has changed since it was last saved. ") + question,
+                    answers, over);
+    box.setDefaultButton(preferred);
+    return box.exec();
+}
+
 } // namespace
 
 struct PlannerForm::Controls {
@@ -76,15 +94,29 @@ PlannerForm::PlannerForm(std::unique_ptr<print::Printer> printer, QWidget *paren
                              return printer_ ? printer_->paperMillimetres() : QSizeF();
                          }});
     ui::addRegisterCommands(*this, {[this] { return shownVisit(); },
-                                    [this](const QString &name, const visits::Picks &picks) { pickVisit(name, picks); },
-                                    [this] { clientNameField()->setFocus(Qt::OtherFocusReason); }});
+                                    [this](const visits::Visit &visit) { pickVisit(visit); },
+                                    [this] { clientNameField()->setFocus(Qt::OtherFocusReason); },
+                                    [this] { return mayReplaceNote(); },
+                                    [this](const visits::Visit &saved) { note_.markSaved(saved.note); }});
     // The button's own click, so that its handler runs as for a click.
     ui::addMenuCommand(*this, "resetAction", QStringLiteral("Reset Form"), QKeySequence(), [this] {
         qobject_cast<QAbstractButton *>(ui_->built.controls.value(QStringLiteral("ResetCmd")))->click();
     });
     ui::addProgramCommands(*this);
+    ui::addCommandSeparator(*this);
+    ui::addWindowCommand(*this, "visitNoteAction", QStringLiteral("Visit Note…"),
+                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N), [this] { showNoteDialog(); });
+    ui::addWindowCommand(*this, "preferencesAction", QStringLiteral("Preferences…"),
+                         QKeySequence(Qt::CTRL | Qt::Key_Comma), [this] {
+                             ui::askForPreferences(*this, [this](const ui::Practitioner &kept) {
+                                 showPractitioner(kept);
+                             });
+                         });
     createControls();
     connectHandlers();
+    // Unnamed, the header keeps its designed captions untouched.
+    if (const ui::Practitioner named = ui::readPractitioner(); named.named())
+        showPractitioner(named);
     ui::runGuarded([this] { Form_Load(); });
 }
 
@@ -258,9 +290,82 @@ void PlannerForm::picker_Click(const PickerEntry &picker, std::int16_t row)
 
 void PlannerForm::ResetCmd_Click()
 {
+    if (!mayReplaceNote())
+        return;
     clearServingsButtons();
     storeDefaultsAndSelect();
     recalculateChanged();
+    replaceNote({});
+    openedVisitDate_.clear();
+}
+
+bool PlannerForm::mayReplaceNote()
+{
+    return !note_.unsaved() ||
+           askAboutNote(this, QStringLiteral("Replace it, and lose what was typed?"),
+                        QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool PlannerForm::mayClose()
+{
+    if (!note_.unsaved())
+        return true;
+    switch (askAboutNote(this, QStringLiteral("Save the visit before closing?"),
+                         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save)) {
+    case QMessageBox::Discard:
+        return true;
+    case QMessageBox::Save:
+        // Saving tells its own failure; the window stays open unless the note is in the register now.
+        findChild<QAction *>(QStringLiteral("saveVisitAction"))->trigger();
+        return !note_.unsaved();
+    default:
+        return false;
+    }
+}
+
+void PlannerForm::closeEvent(QCloseEvent *event)
+{
+    if (!mayClose()) {
+        event->ignore();
+        return;
+    }
+    if (noteDialog_)
+        noteDialog_->close(); // it belongs to this window, and goes with it
+    event->accept();
+}
+
+void PlannerForm::showNoteDialog()
+{
+    if (!noteDialog_) {
+        noteDialog_ = new ui::VisitNoteDialog(*this, note_);
+        noteDialog_->placeBesideWindow();
+    }
+    noteDialog_->show();
+    noteDialog_->raise();
+    noteDialog_->activateWindow();
+}
+
+void PlannerForm::replaceNote(const std::string &text)
+{
+    note_.replace(text);
+    if (noteDialog_)
+        noteDialog_->showNote();
+}
+
+void PlannerForm::showPractitioner(const ui::Practitioner &practitioner)
+{
+    practitioner_ = practitioner;
+    const auto label = [this](const char *name) {
+        return qobject_cast<QLabel *>(ui_->built.controls.value(QLatin1String(name)));
+    };
+    ui::showPractitioner(*label("Label4"), *label("Label5"), practitioner);
+}
+
+print::NotePage PlannerForm::notePage() const
+{
+    return {clientNameField()->text().trimmed(),
+            openedVisitDate_.isEmpty() ? QDate::currentDate().toString(Qt::ISODate) : openedVisitDate_,
+            practitioner_.named() ? practitioner_.shown() : QString(), QString::fromStdString(note_.text())};
 }
 
 QLineEdit *PlannerForm::clientNameField() const
@@ -281,13 +386,17 @@ visits::Visit PlannerForm::shownVisit() const
         visit.texts.at(i) = qobject_cast<QLineEdit *>(ui_->built.controls.value(ui::qs(outputNames.at(i))))
                                 ->text()
                                 .toStdString();
+    visit.note = note_.text();
+    if (practitioner_.named())
+        visit.dietitianName = practitioner_.shown().toStdString();
     return visit;
 }
 
 // As the dietitian would: Reset, then each pick, every handler running; the
 // figures are written once, at the end, as at start-up.
-void PlannerForm::pickVisit(const QString &clientName, const visits::Picks &picks)
+void PlannerForm::pickVisit(const visits::Visit &visit)
 {
+    const visits::Picks &picks = visit.picks;
     ui::runGuarded([&] {
         {
             const QScopedValueRollback<bool> loading(loading_, true);
@@ -306,7 +415,9 @@ void PlannerForm::pickVisit(const QString &clientName, const visits::Picks &pick
         }
         recalculateChanged();
     });
-    clientNameField()->setText(clientName);
+    clientNameField()->setText(QString::fromStdString(visit.clientName));
+    replaceNote(visit.note);
+    openedVisitDate_ = QString::fromStdString(visit.savedAt.substr(0, 10));
 }
 
 // One failed print, one message; the window stays exactly as it was.

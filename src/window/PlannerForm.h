@@ -1,12 +1,17 @@
 // The consultation window: owns the consultation's inputs and every control,
-// runs start-up, the input handlers, the recalculation, and the two commands.
+// runs start-up, the input handlers, the recalculation, and the two commands;
+// keeps the visit's note and the dietitian named in the header.
 #pragma once
 
 #include "consult/ConsultState.h"
 #include "consult/Outputs.h"
 #include "consult/PickerTable.h"
+#include "print/NotePages.h"
 #include "visits/Visit.h"
+#include "visits/VisitNote.h"
+#include "window/Practitioner.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <cstddef>
@@ -22,8 +27,11 @@ namespace nutrovo {
 namespace print {
 class Printer;
 }
+namespace ui {
+class VisitNoteDialog;
+}
 
-class PlannerForm : public QWidget {
+class PlannerForm : public QWidget, public print::NoteSource {
     Q_OBJECT
 public:
     // Prints on the platform's printer.
@@ -36,6 +44,19 @@ public:
 
     // Rewrites every output field from the consultation's inputs.
     void Recalculate();
+
+    // Before the note on the screen is replaced (Reset Form, Open Visit, New
+    // Visit): true when nothing typed since the last save would be lost, or
+    // the dietitian agreed to lose it.
+    bool mayReplaceNote();
+    // Before the window closes: with a note typed since the last save, offers
+    // to save the visit, discard the note, or stay open.
+    bool mayClose();
+
+    print::NotePage notePage() const override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     struct ServingsArray {
@@ -58,8 +79,12 @@ private:
     // The register's view of the consultation: what the window shows, and
     // a saved visit picked again through the handlers after a reset.
     visits::Visit shownVisit() const;
-    void pickVisit(const QString &clientName, const visits::Picks &picks);
+    void pickVisit(const visits::Visit &visit);
     QLineEdit *clientNameField() const;
+
+    void showNoteDialog();
+    void replaceNote(const std::string &text);
+    void showPractitioner(const ui::Practitioner &practitioner);
 
     // Start-up and reset: store and echo the record defaults, then select the
     // default button and rows, each selection running its handler.
@@ -73,6 +98,10 @@ private:
     std::unique_ptr<print::Printer> printer_;
     std::optional<ConsultState> shown_; // the inputs the fields were last written from
     bool loading_ = false; // the start-up selections' handlers leave the recalculation to the end
+    visits::VisitNote note_;
+    QPointer<ui::VisitNoteDialog> noteDialog_;
+    QString openedVisitDate_; // yyyy-MM-dd of the visit opened from the register; empty: today's
+    ui::Practitioner practitioner_;
     struct Controls;
     std::unique_ptr<Controls> ui_;
 };

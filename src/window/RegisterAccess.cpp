@@ -49,7 +49,17 @@ public:
 
     QWidget &window() override { return window_; }
     visits::Visit shown() const override { return access_.shown(); }
-    void pick(const QString &clientName, const visits::Picks &picks) override { access_.pick(clientName, picks); }
+    // The register hands over the name and the picks; the note comes with
+    // the visit once the register keeps it.
+    void pick(const QString &clientName, const visits::Picks &picks) override
+    {
+        if (!access_.mayReplaceNote())
+            return;
+        visits::Visit visit;
+        visit.clientName = clientName.toStdString();
+        visit.picks = picks;
+        access_.pick(visit);
+    }
     void askForClientName() override { access_.askForClientName(); }
 
 private:

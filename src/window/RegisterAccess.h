@@ -18,8 +18,13 @@ namespace nutrovo::ui {
 // What the register needs of the window.
 struct ConsultationAccess {
     std::function<visits::Visit()> shown;
-    std::function<void(const QString &clientName, const visits::Picks &picks)> pick;
+    // Shows a saved visit: its name, picks and note.
+    std::function<void(const visits::Visit &visit)> pick;
     std::function<void()> askForClientName;
+    // Asks before a note typed since the last save is replaced; false: keep it.
+    std::function<bool()> mayReplaceNote;
+    // The visit is in the register now, its note with it.
+    std::function<void(const visits::Visit &saved)> saved;
 };
 
 void addRegisterCommands(QWidget &window, ConsultationAccess access);

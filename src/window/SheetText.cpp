@@ -1,5 +1,7 @@
 #include "window/SheetText.h"
 
+#include "print/NotePages.h"
+
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QHash>
@@ -59,11 +61,14 @@ private:
     QHash<QString, QWidget *> named_;
 };
 
-Section heading(const ShownFields &shown, const QDate &today)
+Section heading(const ShownFields &shown, const QDate &today, const QString &dietitian)
 {
-    return {false,
-            {{QStringLiteral("Client"), shown.text(QStringLiteral("Text2")).trimmed()},
-             {QStringLiteral("Date"), today.toString(Qt::ISODate)}}};
+    Section section{false,
+                    {{QStringLiteral("Client"), shown.text(QStringLiteral("Text2")).trimmed()},
+                     {QStringLiteral("Date"), today.toString(Qt::ISODate)}}};
+    if (!dietitian.isEmpty())
+        section.rows.append({QStringLiteral("Dietitian"), dietitian});
+    return section;
 }
 
 Section measurements(const ShownFields &shown)
@@ -139,10 +144,10 @@ Section totals(const ShownFields &shown)
              row("%", "", "", "per")}};
 }
 
-QList<Section> sections(const QWidget &window, const QDate &today)
+QList<Section> sections(const QWidget &window, const QDate &today, const QString &dietitian)
 {
     const ShownFields shown(window);
-    return {heading(shown, today), measurements(shown), energy(shown), mealPattern(shown),
+    return {heading(shown, today, dietitian), measurements(shown), energy(shown), mealPattern(shown),
             totals(shown)};
 }
 
@@ -156,6 +161,21 @@ QString plainText(const QList<Section> &sections)
         blocks.append(lines.join(u'\n'));
     }
     return blocks.join(QStringLiteral("\n\n")) + u'\n';
+}
+
+// The note after the figures, its lines as typed.
+QString plainNote(const QString &note)
+{
+    return note.isEmpty() ? QString() : QStringLiteral("\nNote\n") + note + u'\n';
+}
+
+QString htmlNote(const QString &note)
+{
+    if (note.isEmpty())
+        return {};
+    QString escaped = note.toHtmlEscaped();
+    escaped.replace(u'\n', QStringLiteral("<br>\n"));
+    return QStringLiteral("<h3>Note</h3>\n<p>") + escaped + QStringLiteral("</p>\n");
 }
 
 QString htmlText(const QList<Section> &sections)
@@ -172,15 +192,17 @@ QString htmlText(const QList<Section> &sections)
         }
         html += QStringLiteral("</table>\n<br>\n");
     }
-    return html + QStringLiteral("</body></html>\n");
+    return html;
 }
 
 } // namespace
 
 SheetText sheetText(const QWidget &window, const QDate &today)
 {
-    const QList<Section> all = sections(window, today);
-    return {plainText(all), htmlText(all)};
+    const print::NotePage note = print::notePageOf(window);
+    const QList<Section> all = sections(window, today, note.dietitian);
+    return {plainText(all) + plainNote(note.note),
+            htmlText(all) + htmlNote(note.note) + QStringLiteral("</body></html>\n")};
 }
 
 } // namespace nutrovo::ui

@@ -5,7 +5,9 @@ through the list's Table interface or a row's Toggle action, and option
 option buttons are picked through their Toggle and Press actions. The menu
 bar is read menu by menu, each entry with its shortcut. Then two visits are
 saved with the keyboard's shortcut, the register is opened from its menu, and
-its visit list is read cell by cell through its Table interface.
+its visit list is read cell by cell through its Table interface. The dietitian
+is named and a visit's note written by the keyboard alone, and both are read
+back.
 
 Usage: atspi_check.py PID   (the process id of the running program)
 
@@ -165,11 +167,12 @@ def press(node, action_name):
     actions.doAction(names.index(action_name))
 
 
-def keys(combination):
-    """Key presses as the keyboard makes them, into the program's window."""
-    window = subprocess.run(["xdotool", "search", "--name", f"^{WINDOW_TITLE}$"], check=True,
+def keys(combination, title=WINDOW_TITLE, command="key"):
+    """Key presses as the keyboard makes them (or text typed), into the
+    program's window of that title."""
+    window = subprocess.run(["xdotool", "search", "--name", f"^{title}$"], check=True,
                             capture_output=True, text=True).stdout.split()[0]
-    subprocess.run(["xdotool", "windowfocus", "--sync", window, "key", "--clearmodifiers", combination],
+    subprocess.run(["xdotool", "windowfocus", "--sync", window, command, "--clearmodifiers", combination],
                    check=True)
 
 
@@ -177,7 +180,8 @@ def keys(combination):
 MENUS = {
     "File": [("Save Visit", "Ctrl+S"), ("Save as PDF…", "Ctrl+Shift+S"), ("Print Form", "Ctrl+P"),
              ("Copy Sheet as Text", "Ctrl+Shift+C"), ("Reset Form", ""), ("Quit", "Ctrl+Q")],
-    "Clients": [("Clients and Visits…", "Ctrl+O"), ("Register…", "")],
+    "Clients": [("Clients and Visits…", "Ctrl+O"), ("Visit Note…", "Ctrl+Shift+N"), ("Register…", "")],
+    "Settings": [("Preferences…", "Ctrl+,")],
     "Help": [("Keyboard Shortcuts", "F1"), ("About Nutrovo", "")],
 }
 
@@ -195,6 +199,36 @@ def check_menu_bar(window):
     if read != MENUS:
         raise CheckFailed(f"the menu bar reads {read}, expected {MENUS}")
     print(f"ok   the menu bar reads {read}")
+
+
+def dialog_titled(app, title):
+    return wait_for(f'the dialog "{title}"', lambda: next((c for c in descendants(app) if c.name == title), None))
+
+
+def check_note_and_preferences(app, frame):
+    """By the keyboard alone: the dietitian named in Preferences, announced in
+    the header; a note typed, the ADIME headings put in by the button's
+    mnemonic, and the note read back through the Text interface."""
+    keys("ctrl+comma")
+    dialog_titled(app, "Preferences")
+    keys("Mia Chen", "Preferences", "type")
+    keys("Return", "Preferences")
+    wait_for('the header to announce "Mia Chen"',
+             lambda: any(n.name == "Mia Chen" and n.getRoleName() == "label" for n in descendants(frame)))
+    print('ok   "Mia Chen" named through Preferences and announced in the header')
+
+    keys("ctrl+shift+n")
+    note = Window(dialog_titled(app, "Visit Note")).named("Visit note", "text")
+    keys("Seen today", "Visit Note", "type")
+    keys("Return", "Visit Note")
+    keys("alt+i", "Visit Note")
+    headings = ["Assessment", "Nutrition diagnosis (problem, etiology, signs and symptoms)", "Intervention",
+                "Monitoring and evaluation"]
+    expected = "Seen today\n" + "".join(heading + "\n\n" for heading in headings)
+    wait_for("the note to read back as typed",
+             lambda: note.queryText().getText(0, -1) == expected, seconds=10)
+    print(f"ok   the note reads {expected!r}")
+    keys("Escape", "Visit Note")
 
 
 def visits_saved(register):
@@ -291,6 +325,7 @@ def check(pid):
     expect_checked(window.named("Male", "radio button"), False)
 
     check_menu_bar(window)
+    check_note_and_preferences(app, frame)
     check_register(app, window)
 
 

@@ -147,6 +147,7 @@ private:
     void verifySaved(const QString &pdf, const QDateTime &clicked, const QString &pageSize);
     void waitForNewPdf(const QStringList &before, QString &pdf);
     void verifyText(const QString &pdf, const QDateTime &clicked, const QString &made = "Printed");
+    void verifyNotePages(const QString &pdf, const QString &note);
     void verifyPicture(const QString &pdf, const QString &pageSize);
     void selectPartOfName();
     void verifyShownAtRest(const QStringList &pdfs);
@@ -182,6 +183,7 @@ void TestPrint::cleanup()
 {
     window_.reset();
     form_ = nullptr;
+    QFile::remove(settings_.filePath(QStringLiteral("nutrovo/nutrovo.conf"))); // the dietitian named
     QVERIFY(runCommand(fixture(QStringLiteral("restore"))));
 }
 
@@ -229,6 +231,7 @@ void TestPrint::verifySaved(const QString &pdf, const QDateTime &clicked, const 
 {
     verifyText(pdf, clicked, QStringLiteral("Saved"));
     verifyPicture(pdf, pageSize);
+    QCOMPARE(int(QFile::permissions(pdf) & 0x7077), int(QFile::ReadOwner | QFile::WriteOwner));
     const Ran pdfinfo = run(QStringLiteral("pdfinfo"), {pdf});
     const QString title = "Title: +Ada Lovelace, consultation of " + clicked.date().toString(Qt::ISODate);
     QVERIFY2(pdfinfo.output.contains(QRegularExpression(title)), qPrintable(pdfinfo.output));
@@ -264,11 +267,15 @@ void TestPrint::printsTheWindowAsShown_data()
     QTest::addColumn<QString>("pageSize"); // as pdfinfo names it
     QTest::addColumn<bool>("byShortcut");  // Ctrl+P in the client's name instead of the button
     QTest::addColumn<mode_t>("fileUmask");     // the saved file's
+    QTest::addColumn<QString>("note");     // the visit's note, on pages after the window's
 
-    QTest::newRow("A4, the queue's own default, umask 022") << "A4"
-                                                            << "(A4)" << false << mode_t(022);
-    QTest::newRow("US Letter made the queue's default, Ctrl+P, umask 000") << "Letter"
-                                                                           << "(letter)" << true << mode_t(0);
+    QString longNote;
+    for (int line = 1; line <= 40; ++line)
+        longNote += QStringLiteral("%1. ").arg(line) + noteInEveryScript();
+    QTest::newRow("A4, the queue's own default, umask 022, no note")
+        << "A4" << "(A4)" << false << mode_t(022) << QString();
+    QTest::newRow("US Letter made the queue's default, Ctrl+P, umask 000, a long note")
+        << "Letter" << "(letter)" << true << mode_t(0) << longNote;
 }
 
 // Focus (by a click), caret and "Lovelace" selected in the client's name.
@@ -318,6 +325,11 @@ void TestPrint::printsTheWindowAsShown()
     QFETCH(QString, pageSize);
     QFETCH(bool, byShortcut);
     QFETCH(mode_t, fileUmask);
+    QFETCH(QString, note);
+    if (!note.isEmpty()) {
+        nameDietitian(*form_, QStringLiteral("Mia Chen"), QStringLiteral("MSc, RD"));
+        writeNote(*form_, note);
+    }
     QVERIFY(runCommand({"lpadmin", "-p", "PDF", "-o", "PageSize=" + paper}));
     const QMap<QString, QString> shown = snapshot(*form_);
     const QStringList before = pdfsWritten();
@@ -371,6 +383,42 @@ void TestPrint::printsTheWindowAsShown()
     verifySaved(saved, clicked, pageSize);
     QCOMPARE(modeOf(saved), 0600u);
     verifyShownAtRest({pdf, saved});
+    verifyNotePages(pdf, note);
+    verifyNotePages(saved, note);
+}
+
+// No note: the window's page alone. A note: after it, headed with the client,
+// the visit's date and the dietitian, the note as text, whole, on as many
+// pages as it takes.
+void TestPrint::verifyNotePages(const QString &pdf, const QString &note)
+{
+    const Ran pdfinfo = run(QStringLiteral("pdfinfo"), {pdf});
+    const int pages = QRegularExpression(QStringLiteral("Pages: +(\\d+)")).match(pdfinfo.output).captured(1).toInt();
+    if (note.isEmpty()) {
+        QCOMPARE(pages, 1);
+        return;
+    }
+    QVERIFY2(pages >= 3, qPrintable(pdfinfo.output));
+    // In the order it was drawn: a tab would make columns of the lines.
+    const Ran pdftotext = run(QStringLiteral("pdftotext"),
+                              {QStringLiteral("-raw"), QStringLiteral("-f"), QStringLiteral("2"), pdf, QStringLiteral("-")});
+    QVERIFY2(pdftotext.exitCode == 0, qPrintable(pdftotext.output));
+    const QString heading = "Ada Lovelace\nVisit of " + QDate::currentDate().toString(Qt::ISODate) +
+                            QStringLiteral(" \u2014 Mia Chen, MSc, RD\n");
+    QVERIFY2(pdftotext.output.startsWith(heading), qPrintable(pdftotext.output.left(200)));
+    // Read back, the blanks between words are where the glyphs lie (the
+    // spooler's rewriting spaces out right-to-left letters) and right-to-left
+    // lines come between direction marks: every character else, in order.
+    // The toolkit's PDF writer maps glyphs back to characters of the basic
+    // plane only: the emoji is drawn, but not in the text layer.
+    static const QRegularExpression layout(QStringLiteral("[\\s\u202A-\u202E]"));
+    static const QRegularExpression beyondBasicPlane(QStringLiteral("[\\x{10000}-\\x{10FFFF}]"));
+    const QString read = pdftotext.output.mid(heading.size()).remove(layout);
+    const QString typed = QString(note).remove(layout).remove(beyondBasicPlane);
+    const auto differs = std::ranges::mismatch(read, typed).in1 - read.begin();
+    QVERIFY2(read == typed, qPrintable(QStringLiteral("from %1: %2\ntyped: %3")
+                                           .arg(differs)
+                                           .arg(read.mid(differs - 20, 60), typed.mid(differs - 20, 60))));
 }
 
 // The heading, the client's name, every display field's value exactly as

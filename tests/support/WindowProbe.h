@@ -5,10 +5,13 @@
 #include "window/PlannerForm.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QMap>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTest>
 
@@ -102,6 +105,33 @@ inline void pressKeys(const QString &keys, QWidget *target = nullptr)
         else
             QTest::keyClicks(focus, key);
     }
+}
+
+// A note as a dietitian may write one: lines, a tab, quotes, a semicolon,
+// Greek, Hebrew and an emoji.
+inline QString noteInEveryScript()
+{
+    return QStringLiteral("Weight \"stable\";\tBMI checked\nΔιατροφή: λιγότερη ζάχαρη\n"
+                          "תזונה מאוזנת\nOne apple 🍎 a day\n");
+}
+
+// Types the note into the Visit Note dialog, opened by its action.
+inline QPlainTextEdit *writeNote(QWidget &window, const QString &note)
+{
+    window.findChild<QAction *>(QStringLiteral("visitNoteAction"))->trigger();
+    auto *edit = control<QPlainTextEdit>(window, QStringLiteral("visitNoteEdit"));
+    edit->insertPlainText(note);
+    return edit;
+}
+
+// Names the dietitian through Preferences… and its OK button.
+inline void nameDietitian(QWidget &window, const QString &name, const QString &credentials)
+{
+    window.findChild<QAction *>(QStringLiteral("preferencesAction"))->trigger();
+    auto *dialog = control<QDialog>(window, QStringLiteral("preferencesDialog"));
+    control<QLineEdit>(*dialog, QStringLiteral("practitionerNameEdit"))->setText(name);
+    control<QLineEdit>(*dialog, QStringLiteral("practitionerCredentialsEdit"))->setText(credentials);
+    control<QAbstractButton>(*dialog, QStringLiteral("preferencesOkButton"))->click();
 }
 
 } // namespace nutrovo::test

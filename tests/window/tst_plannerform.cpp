@@ -13,6 +13,7 @@
 #include <QFileDialog>
 #include <QMenu>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -78,13 +79,20 @@ private slots:
 
     void commandsFromAnyFocus_data();
     void commandsFromAnyFocus();
+    void copiedSheetHoldsWhatIsShown_data();
     void copiedSheetHoldsWhatIsShown();
+    void headerNamesTheDietitian_data();
+    void headerNamesTheDietitian();
+    void unsavedNoteIsAskedAbout_data();
+    void unsavedNoteIsAskedAbout();
+    void noteBeyondItsLimitIsRefused();
     void pdfFileName_data();
     void pdfFileName();
 
 private:
     std::unique_ptr<PlannerForm> form_;
     QTemporaryDir settings_;
+    QTemporaryDir clinic_; // stands for /etc/xdg
 };
 
 // The file dialog keeps its history in the user's settings, and the register
@@ -93,6 +101,7 @@ void TestPlannerForm::initTestCase()
 {
     qputenv("XDG_CONFIG_HOME", settings_.path().toLocal8Bit());
     qputenv("XDG_DATA_HOME", settings_.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_DIRS", clinic_.path().toLocal8Bit());
 }
 
 void TestPlannerForm::init()
@@ -100,7 +109,12 @@ void TestPlannerForm::init()
     form_ = testWindow();
 }
 
-void TestPlannerForm::cleanup() { form_.reset(); }
+void TestPlannerForm::cleanup()
+{
+    form_.reset();
+    for (const QTemporaryDir *folder : {&settings_, &clinic_})
+        QFile::remove(folder->filePath("nutrovo/nutrovo.conf"));
+}
 
 void TestPlannerForm::startUpState_data()
 {
@@ -458,7 +472,8 @@ void TestPlannerForm::commandsFromAnyFocus()
         QVERIFY2(commands >= 0, qPrintable(entries.join(u' ')));
         QCOMPARE(entries.mid(commands), QStringList({"printAction", "savePdfAction", "copyTextAction", "|",
                                                      "saveVisitAction", "openRegisterAction",
-                                                     "registerSettingsAction"}));
+                                                     "registerSettingsAction", "|", "visitNoteAction",
+                                                     "preferencesAction"}));
         if (result == "edit menu") {
             const QStringList edit = entries.mid(0, commands);
             for (const char *entry : {"Undo", "Cut", "Copy", "Paste", "Select All"})
@@ -472,10 +487,25 @@ void TestPlannerForm::commandsFromAnyFocus()
     QCOMPARE(snapshot(*form_), shown);
 }
 
+void TestPlannerForm::copiedSheetHoldsWhatIsShown_data()
+{
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<QString>("dietitian");
+    QTest::newRow("no note, nobody named: the figures alone") << "" << "";
+    QTest::newRow("a note in every script, a dietitian named") << noteInEveryScript() << "Mia Chen";
+}
+
 // Every figure as the window shows it, typed-over text included; the energy
-// rows as five tab-separated columns in the window's order.
+// rows as five tab-separated columns in the window's order; the note after
+// them, as typed.
 void TestPlannerForm::copiedSheetHoldsWhatIsShown()
 {
+    QFETCH(QString, note);
+    QFETCH(QString, dietitian);
+    if (!dietitian.isEmpty())
+        nameDietitian(*form_, dietitian, "RD");
+    if (!note.isEmpty())
+        writeNote(*form_, note);
     control<QLineEdit>(*form_, "Text2")->setText("Ada Lovelace");
     clickCentre(option(*form_, "Option2(5)"));
     clickCentre(option(*form_, "Option3(2)"));
@@ -512,6 +542,137 @@ void TestPlannerForm::copiedSheetHoldsWhatIsShown()
                                       fieldText(*form_, p + "gain")};
         QCOMPARE(line->split(u'\t'), expected);
     }
+
+    const QString lastFigures = "\n%\t\t" + fieldText(*form_, "protper") + '\t' + fieldText(*form_, "fatper") +
+                                '\t' + fieldText(*form_, "choper") + '\n';
+    QCOMPARE(text.contains("\nDietitian\tMia Chen, RD\n"), !dietitian.isEmpty());
+    if (note.isEmpty()) {
+        QVERIFY2(text.endsWith(lastFigures), qPrintable(text));
+        QVERIFY(!copied->html().contains("<p>"));
+        return;
+    }
+    QVERIFY2(text.endsWith(lastFigures + "\nNote\n" + note + '\n'), qPrintable(text));
+    QVERIFY2(copied->html().contains("<p>Weight &quot;stable&quot;;\tBMI checked<br>\nΔιατροφή: λιγότερη ζάχαρη<br>\n"
+                                     "תזונה מאוזנת<br>\nOne apple 🍎 a day<br>\n</p>"),
+             qPrintable(copied->html()));
+}
+
+void TestPlannerForm::headerNamesTheDietitian_data()
+{
+    QTest::addColumn<QString>("user");   // the user's nutrovo.conf; empty: none
+    QTest::addColumn<QString>("clinic"); // the clinic's
+    QTest::addColumn<QString>("name");   // Label4, spoken
+    QTest::addColumn<QString>("credentials");
+    const QString clinic = "[practitioner]\nname=Clinic Dietitian\ncredentials=RD\n";
+    QTest::newRow("nothing set: the designed captions") << "" << "" << "Pellacott" << "Dietitian P. Dt.";
+    QTest::newRow("the clinic's file alone") << "" << clinic << "Clinic Dietitian" << "RD";
+    QTest::newRow("the user's over the clinic's")
+        << "[practitioner]\nname=Mia Chen\ncredentials=\"MSc, RD\"\n" << clinic << "Mia Chen" << "MSc, RD";
+    QTest::newRow("a name without credentials: an empty caption")
+        << "[practitioner]\nname=Mia Chen\ncredentials=\n" << clinic << "Mia Chen" << "";
+    QTest::newRow("40 characters: shrunk or shortened, spoken whole")
+        << "[practitioner]\nname=Dr Alexandra Konstantinidou-Whitmoreland\n" << "" 
+        << "Dr Alexandra Konstantinidou-Whitmoreland" << "";
+}
+
+void TestPlannerForm::headerNamesTheDietitian()
+{
+    QFETCH(QString, user);
+    QFETCH(QString, clinic);
+    QFETCH(QString, name);
+    QFETCH(QString, credentials);
+    for (const auto &[folder, conf] : {std::pair{&settings_, user}, std::pair{&clinic_, clinic}}) {
+        if (conf.isEmpty())
+            continue;
+        QVERIFY(QDir(folder->path()).mkpath("nutrovo"));
+        QFile file(folder->filePath("nutrovo/nutrovo.conf"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(conf.toUtf8());
+    }
+    form_ = testWindow();
+    auto *nameLabel = control<QLabel>(*form_, "Label4");
+    auto *credentialsLabel = control<QLabel>(*form_, "Label5");
+    const bool named = name != "Pellacott";
+    QCOMPARE(named ? nameLabel->accessibleName() : nameLabel->text(), name);
+    QCOMPARE(credentialsLabel->text(), credentials);
+    // On one line inside its own place, which lies clear of the apple and the title.
+    QVERIFY2(nameLabel->fontMetrics().horizontalAdvance(nameLabel->text()) <= nameLabel->contentsRect().width(),
+             qPrintable(nameLabel->text()));
+    if (!named)
+        return;
+    // Kept by Preferences… in a file of this user's alone.
+    nameDietitian(*form_, "Ada Dietitian", "");
+    QCOMPARE(nameLabel->text(), "Ada Dietitian");
+    QCOMPARE(credentialsLabel->text(), "");
+    QCOMPARE(int(QFile(settings_.filePath("nutrovo/nutrovo.conf")).permissions() & 0x7077),
+             int(QFile::ReadOwner | QFile::WriteOwner));
+}
+
+void TestPlannerForm::unsavedNoteIsAskedAbout_data()
+{
+    QTest::addColumn<QString>("command"); // reset or close
+    QTest::addColumn<bool>("noted");      // a note typed since the last save
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("messages");
+    QTest::addColumn<bool>("kept");       // the window, its picks and its note as they were
+    QTest::newRow("reset over a note, No") << "reset" << true << int(QMessageBox::No) << 1 << true;
+    QTest::newRow("reset over a note, Yes") << "reset" << true << int(QMessageBox::Yes) << 1 << false;
+    QTest::newRow("reset with no note: not asked") << "reset" << false << int(QMessageBox::No) << 0 << false;
+    QTest::newRow("close over a note, Cancel") << "close" << true << int(QMessageBox::Cancel) << 1 << true;
+    QTest::newRow("close over a note, Save with no name to save it under")
+        << "close" << true << int(QMessageBox::Save) << 2 << true;
+    QTest::newRow("close over a note, Discard") << "close" << true << int(QMessageBox::Discard) << 1 << false;
+    QTest::newRow("close with no note: not asked") << "close" << false << int(QMessageBox::Cancel) << 0 << false;
+}
+
+void TestPlannerForm::unsavedNoteIsAskedAbout()
+{
+    QFETCH(QString, command);
+    QFETCH(bool, noted);
+    QFETCH(int, answer);
+    QFETCH(int, messages);
+    QFETCH(bool, kept);
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    clickCentre(option(*form_, "Option2(5)"));
+    QPlainTextEdit *edit = writeNote(*form_, {});
+    auto *dialog = control<QDialog>(*form_, "visitNoteDialog");
+    QVERIFY(dialog->isVisible() && !dialog->isModal() && form_->isVisible());
+    if (noted) {
+        QTest::keyClicks(edit, "Seen today. ");
+        clickCentre(control(*dialog, "adimeButton"));
+        QTest::keyClicks(edit, "Eats well");
+        QCOMPARE(edit->toPlainText(), "Seen today. \nAssessment\nEats well\nNutrition diagnosis (problem, etiology, "
+                                      "signs and symptoms)\n\nIntervention\n\nMonitoring and evaluation\n\n");
+    }
+    const QString note = edit->toPlainText();
+    const auto shown = snapshot(*form_);
+
+    const MessageWatcher watcher(10, QMessageBox::StandardButton(answer));
+    if (command == "reset")
+        clickCentre(control(*form_, "ResetCmd"));
+    else
+        form_->close();
+    QCOMPARE(watcher.seen().size(), messages);
+    QCOMPARE(form_->isVisible(), command == "reset" || kept);
+    QCOMPARE(dialog->isVisible(), form_->isVisible()); // the note goes with its window
+    if (command == "reset") {
+        QCOMPARE(snapshot(*form_) == shown, kept);
+        QCOMPARE(edit->toPlainText(), kept ? note : QString());
+    }
+}
+
+// 64 KiB of UTF-8 is taken whole; one character more is not, and is told beside the note.
+void TestPlannerForm::noteBeyondItsLimitIsRefused()
+{
+    const QString full(32 * 1024, u'é'); // two bytes each
+    QPlainTextEdit *edit = writeNote(*form_, full);
+    auto *told = control<QLabel>(*form_, "visitNoteRefused");
+    QVERIFY(told->isHidden());
+    QTest::keyClicks(edit, "x");
+    QCOMPARE(edit->toPlainText(), full);
+    QVERIFY(!told->isHidden());
+    QVERIFY(form_->notePage().note == full);
 }
 
 void TestPlannerForm::pdfFileName_data()
