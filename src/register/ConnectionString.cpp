@@ -29,9 +29,9 @@ struct Parsed {
 // password, replaced: "missing "=" after "…"".
 QString withoutQuotedParts(const QString &message)
 {
-    static const QRegularExpression quoted(QStringLiteral(R"("[^"]{2,}")"));
+    static const QRegularExpression quotedPart(QStringLiteral(R"("[^"]{2,}")"));
     QString said = message.simplified();
-    said.replace(quoted, QStringLiteral("\"…\""));
+    said.replace(quotedPart, QStringLiteral("\"…\""));
     return said;
 }
 
@@ -85,16 +85,16 @@ QString keywordsWithoutSecrets(const QString &text)
         if (at < end && text.at(at) == u'=')
             ++at;
         skipBlanks();
-        const bool quoted = at < end && text.at(at) == u'\'';
-        if (quoted)
+        const bool inQuotes = at < end && text.at(at) == u'\'';
+        if (inQuotes)
             ++at;
         for (; at < end; ++at) {
             if (text.at(at) == u'\\')
                 ++at;
-            else if (quoted ? text.at(at) == u'\'' : text.at(at).isSpace())
+            else if (inQuotes ? text.at(at) == u'\'' : text.at(at).isSpace())
                 break;
         }
-        if (quoted && at < end)
+        if (inQuotes && at < end)
             ++at; // the closing quote
         if (!isSecretKeyword(keyword))
             kept += (kept.isEmpty() ? QString() : QStringLiteral(" ")) + text.mid(start, at - start);

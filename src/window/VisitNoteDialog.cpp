@@ -36,13 +36,13 @@ QString adimeHeadings()
     return text;
 }
 
-VisitNoteDialog::VisitNoteDialog(QWidget &window, visits::VisitNote &note) : QDialog(&window), note_(note)
+VisitNoteDialog::VisitNoteDialog(QWidget &window, visits::VisitNote &note)
+    : QDialog(&window), note_(note), edit_(new QPlainTextEdit(this)), refused_(new QLabel(this))
 {
     setObjectName(QStringLiteral("visitNoteDialog"));
     setWindowTitle(QStringLiteral("Visit Note"));
     setModal(false);
 
-    edit_ = new QPlainTextEdit(this);
     edit_->setObjectName(QStringLiteral("visitNoteEdit"));
     edit_->setAccessibleName(QStringLiteral("Visit note"));
     edit_->setAccessibleDescription(
@@ -51,7 +51,6 @@ VisitNoteDialog::VisitNoteDialog(QWidget &window, visits::VisitNote &note) : QDi
     auto *caption = new QLabel(QStringLiteral("&Note of this visit:"), this);
     caption->setBuddy(edit_);
 
-    refused_ = new QLabel(this);
     refused_->setObjectName(QStringLiteral("visitNoteRefused"));
     refused_->setWordWrap(true);
     refused_->hide();

@@ -665,7 +665,7 @@ void TestPlannerForm::unsavedNoteIsAskedAbout()
 // 64 KiB of UTF-8 is taken whole; one character more is not, and is told beside the note.
 void TestPlannerForm::noteBeyondItsLimitIsRefused()
 {
-    const QString full(32 * 1024, u'é'); // two bytes each
+    const QString full(qsizetype(32) * 1024, u'é'); // two bytes each
     QPlainTextEdit *edit = writeNote(*form_, full);
     auto *told = control<QLabel>(*form_, "visitNoteRefused");
     QVERIFY(told->isHidden());
