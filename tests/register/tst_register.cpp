@@ -16,6 +16,7 @@
 #include <QInputMethodEvent>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QPointer>
 #include <QSemaphore>
@@ -275,10 +276,17 @@ void TestRegisterWindow::visitsComeBackAsSaved()
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), control(*dialog, next));
     }
-    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return})
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down})
         QTest::keyClick(QApplication::focusWidget(), key);
+    QCOMPARE(control<QPlainTextEdit>(*dialog, "visitNoteView")->toPlainText(), noteInEveryScript());
+    QCOMPARE(visits.headerData(visits.columnCount() - 1, Qt::Horizontal).toString() + ": " +
+                 cell(visits, 2, visits.columnCount() - 1),
+             "Dietitian: Mia Chen, RD"); // as the header shows it
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QTRY_VERIFY(closed(dialog));
     QCOMPARE(snapshot(*form), shown.first());
+    command(*form, "visitNoteAction")->trigger();
+    QCOMPARE(control<QPlainTextEdit>(*form, "visitNoteEdit")->toPlainText(), noteInEveryScript());
     NUTROVO_VERIFY_WINDOW_MATCHES_CORE(*form);
 
     dialog = openRegister(*form);
@@ -526,7 +534,8 @@ void TestRegisterWindow::visitOpensAsTheRegisterHoldsIt_data()
 // A visit opens as the register holds it at that moment. Saved anew in
 // another room since the dialog opened: as it is now, untold. Saved with
 // figures that today's program works out otherwise: one message names the
-// fields and the version, and the window shows today's figures.
+// fields and the version, and the window shows today's figures. Over a note
+// not saved yet it asks first, and No leaves the dialog and the window.
 void TestRegisterWindow::visitOpensAsTheRegisterHoldsIt()
 {
     QFETCH(Engine, engine);
@@ -547,8 +556,19 @@ void TestRegisterWindow::visitOpensAsTheRegisterHoldsIt()
         reg.sql("UPDATE visits SET bmi = '99.9', caltot = '1', program_version = '0.9', bmiclass = NULL");
         reg.closeOwnConnection();
     }
-    const MessageWatcher watcher;
     QTRY_VERIFY(control(*dialog, "openVisitButton")->isEnabled());
+    QPlainTextEdit *note = writeNote(*form, "Not saved yet");
+    const QMap<QString, QString> before = snapshot(*form);
+    {
+        const MessageWatcher declined(10, QMessageBox::No);
+        control<QPushButton>(*dialog, "openVisitButton")->click();
+        QCOMPARE(declined.seen().size(), 1);
+    }
+    QVERIFY(!closed(dialog));
+    QCOMPARE(snapshot(*form), before);
+    QCOMPARE(note->toPlainText(), "Not saved yet");
+    note->clear(); // nothing unsaved left: opened unasked
+    const MessageWatcher watcher;
     control<QPushButton>(*dialog, "openVisitButton")->click();
     const QString told = watcher.texts().join("\n");
     if (otherRoom)
