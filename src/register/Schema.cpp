@@ -238,8 +238,8 @@ QVariantList visitValues(const QString &day, const visits::Visit &visit)
         values.append(button == visits::noButton ? QVariant(QMetaType::fromType<int>()) : QVariant(button));
     for (std::size_t i = 0; i < outputCount; ++i) {
         const std::string &text = visit.texts.at(i);
-        const bool unsaved = text.empty() && layoutAdding(columnOf(static_cast<Output>(i))) > 1;
-        values.append(unsaved ? textOrNull(text) : QVariant(QString::fromStdString(text)));
+        const bool added = layoutAdding(columnOf(static_cast<Output>(i))) > 1;
+        values.append(added ? textOrNull(text) : QVariant(QString::fromStdString(text)));
     }
     values.append(textOrNull(visit.note));
     return values;
