@@ -101,6 +101,7 @@ void RegisterDialog::buildControls()
     // Read by keys too, and Tab goes on to the buttons.
     note_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     note_->setTabChangesFocus(true);
+    note_->setPlaceholderText(QStringLiteral("No note was saved with this visit."));
 
     status_ = new QLabel;
     status_->setObjectName(QStringLiteral("registerStatus"));
@@ -131,6 +132,10 @@ void RegisterDialog::buildControls()
     right->addWidget(visitList_);
     right->addWidget(chart_);
     right->addWidget(note_);
+    // The list and the chart first; the note gets what is left, and more when dragged.
+    for (int pane : {0, 1})
+        right->setStretchFactor(pane, 2);
+    right->setStretchFactor(2, 1);
     right->setChildrenCollapsible(false);
     auto *sides = new QSplitter(Qt::Horizontal);
     sides->addWidget(left);
