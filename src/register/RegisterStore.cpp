@@ -16,7 +16,7 @@ namespace {
 
 // Columns of a visit read back, after the visit's id and its client's name.
 constexpr int firstVisitColumn = 2;
-constexpr int factCount = 5;
+constexpr int factCount = 6;
 
 QString joined(const QStringList &columns, const QString &prefix = {})
 {
@@ -157,6 +157,7 @@ ReadBack readVisit(const QSqlQuery &query)
     visit.clientName = text();
     visit.programVersion = text();
     visit.savedBy = text();
+    visit.dietitianName = text();
     visit.picks.sex = number(false);
     for (int &row : visit.picks.rows)
         row = number(false);
@@ -164,6 +165,7 @@ ReadBack readVisit(const QSqlQuery &query)
         button = number(true);
     for (std::string &field : visit.texts)
         field = text();
+    visit.note = text();
     if (!QDate::fromString(read.stored.day, Qt::ISODate).isValid())
         read.problems.append(QStringLiteral("the date %1 is not a day").arg(read.stored.day));
     for (const std::string &problem : visits::problemsOf(visit))
@@ -171,7 +173,7 @@ ReadBack readVisit(const QSqlQuery &query)
     return read;
 }
 
-static_assert(factCount == 5, "the visit's facts: day, time, name, version, saved by");
+static_assert(factCount == 6, "the visit's facts: day, time, name, version, saved by, dietitian");
 
 // "Ada Lovelace, 2026-03-09: agecombo is not a pick"
 QString failingCheck(const ReadBack &read)
@@ -244,6 +246,9 @@ Result<T> RegisterStore::command(Purpose purpose, Run run)
 
 Result<SaveReport> RegisterStore::save(const visits::Visit &visit, const QDate &day)
 {
+    // The window takes no longer note; this keeps any other caller to it too.
+    if (visit.note.size() > visits::noteLimitBytes)
+        return Failure{Trouble::BadVisit, QStringLiteral("A note holds at most %1 KiB.").arg(visits::noteLimitBytes / 1024)};
     return command<SaveReport>(Purpose::Write, [&](Connection &db) -> Result<SaveReport> {
         visits::Visit saved = visit;
         saved.savedBy = db.user().toStdString();
@@ -312,17 +317,24 @@ Result<QList<VisitRow>> RegisterStore::visitsOf(qint64 clientId)
             figures.append(columnOf(field));
         Query query = db.run(QStringLiteral("SELECT id, visit_day, saved_by, sex, agecombo, %1 FROM visits "
                                             "WHERE client_id = ? ORDER BY visit_day DESC")
-                                 .arg(readableColumns(figures, db.layout())),
+                                 .arg(readableColumns(figures + QStringList{QStringLiteral("dietitian"),
+                                                                            QStringLiteral("note")},
+                                                      db.layout())),
                              {clientId});
         if (!query.ran())
             return query.failure();
         QList<VisitRow> rows;
         while (query.next()) {
-            VisitRow row{query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toString(), {}};
+            VisitRow row;
+            row.id = query.value(0).toLongLong();
+            row.day = query.value(1).toString();
+            row.savedBy = query.value(2).toString();
             row.sexButton = query.value(3).toInt();
             row.ageYears = pickers::ageYearsFromRow(static_cast<std::int16_t>(query.value(4).toInt()));
             for (std::size_t i = 0; i < visitFigureCount; ++i)
                 row.figures.at(i) = query.value(static_cast<int>(i) + 5).toString();
+            row.dietitian = query.value(static_cast<int>(visitFigureCount) + 5).toString();
+            row.note = query.value(static_cast<int>(visitFigureCount) + 6).toString();
             rows.append(row);
         }
         return rows;

@@ -79,6 +79,8 @@ struct VisitRow {
     qint64 id = 0;
     QString day; // YYYY-MM-DD
     QString savedBy;
+    QString dietitian; // as the header named it; empty before one was set
+    QString note;
     std::array<QString, visitFigureCount> figures; // empty: a field the visit was saved without
     // Picked, for reading the BMI of a visit saved without its reading.
     int sexButton = 0;

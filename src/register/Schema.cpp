@@ -14,12 +14,15 @@ struct Named {
     const char *heading;
 };
 
-// The visit's own facts, before its picks.
+// The visit's own facts, before its picks; the dietitian named in the
+// header beside the register's user who saved it.
 constexpr std::array visitFacts = {
     Named{"visit_day", "date"},          Named{"saved_at", "saved_at"},
     Named{"client_name", "client"},      Named{"program_version", "version"},
-    Named{"saved_by", "saved_by"},
+    Named{"saved_by", "saved_by"},       Named{"dietitian", "dietitian"},
 };
+// The note last: the longest cell of an export's row.
+constexpr Named noteColumn{"note", "note"};
 
 QString windowName(std::string_view name)
 {
@@ -59,6 +62,7 @@ Columns makeColumns()
         made.add(servingsName(group).toLower(), servingsName(group));
     for (std::string_view field : outputNames)
         made.add(sqlName(field), windowName(field));
+    made.add(QLatin1String(noteColumn.column), QLatin1String(noteColumn.heading));
     return made;
 }
 
@@ -177,7 +181,15 @@ struct AddedColumn {
 };
 constexpr std::array addedColumns = {
     AddedColumn{"bmiclass", 2},
+    AddedColumn{"dietitian", 3},
+    AddedColumn{"note", 3},
 };
+
+// Text that visits saved before its column hold as NULL: so is an empty one.
+QVariant textOrNull(const std::string &text)
+{
+    return text.empty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(QString::fromStdString(text));
+}
 
 } // namespace
 
@@ -188,6 +200,9 @@ QStringList migrationTo(int version, Engine engine)
         return firstLayout(engine);
     case 2: // the BMI's reading; NULL in older visits
         return {QStringLiteral("ALTER TABLE visits ADD COLUMN bmiclass TEXT")};
+    case 3: // the dietitian named in the header, and the note; NULL in older visits
+        return {QStringLiteral("ALTER TABLE visits ADD COLUMN dietitian TEXT"),
+                QStringLiteral("ALTER TABLE visits ADD COLUMN note TEXT")};
     default:
         return {};
     }
@@ -215,16 +230,18 @@ QVariantList visitValues(const QString &day, const visits::Visit &visit)
     QVariantList values = {day, QString::fromStdString(visit.savedAt),
                            QString::fromStdString(visit.clientName),
                            QString::fromStdString(visit.programVersion),
-                           QString::fromStdString(visit.savedBy), visit.picks.sex};
+                           QString::fromStdString(visit.savedBy), textOrNull(visit.dietitianName),
+                           visit.picks.sex};
     for (int row : visit.picks.rows)
         values.append(row);
     for (int button : visit.picks.servings)
         values.append(button == visits::noButton ? QVariant(QMetaType::fromType<int>()) : QVariant(button));
     for (std::size_t i = 0; i < outputCount; ++i) {
         const std::string &text = visit.texts.at(i);
-        const bool unsaved = text.empty() && layoutAdding(columnOf(static_cast<Output>(i))) > 1;
-        values.append(unsaved ? QVariant(QMetaType::fromType<QString>()) : QVariant(QString::fromStdString(text)));
+        const bool added = layoutAdding(columnOf(static_cast<Output>(i))) > 1;
+        values.append(added ? textOrNull(text) : QVariant(QString::fromStdString(text)));
     }
+    values.append(textOrNull(visit.note));
     return values;
 }
 

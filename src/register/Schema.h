@@ -14,14 +14,15 @@ namespace nutrovo::reg {
 
 // The layout this program writes. A register at a higher version was made by
 // a newer program and is only read.
-inline constexpr int schemaVersion = 2;
+inline constexpr int schemaVersion = 3;
 
 // The statements that take a register from version - 1 to version, as that
 // version's program ran them: a released layout never changes.
 QStringList migrationTo(int version, Engine engine);
 
 // Every stored field of a visit after its id and client: the day, the time,
-// the name as typed, version, who saved it, every pick, every field's text.
+// the name as typed, version, who saved it, the dietitian named, every pick,
+// every field's text, the note.
 // The SQL column names, and the headings an export gives them (the window's
 // names for the controls).
 const QStringList &visitColumns();
@@ -34,7 +35,8 @@ int layoutAdding(const QString &column);
 // NULL where that layout has no such column yet.
 QString readableColumn(const QString &column, int layout, const QString &prefix = {});
 
-// A visit's values in visitColumns' order; "no button" is NULL.
+// A visit's values in visitColumns' order; "no button", no note and no
+// dietitian are NULL.
 QVariantList visitValues(const QString &day, const visits::Visit &visit);
 
 // The column of a display field's text.

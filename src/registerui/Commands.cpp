@@ -161,6 +161,7 @@ void Commands::saveVisit()
                             .arg(name, saved.failure().message));
         return;
     }
+    consultation_.saved(visit);
     notify(window(), saved.value().replaced
                          ? QStringLiteral("Visit of %1 saved for %2, in place of the one saved earlier that day.")
                                .arg(name, saved.value().day)
@@ -252,10 +253,15 @@ void Commands::openVisit(qint64 visitId)
         tell(over, read.failure().message);
         return;
     }
+    // Asked while the dialog is still open: No leaves it and the window as they were.
+    if (!consultation_.mayReplaceNote())
+        return;
     if (dialog_)
         dialog_->accept();
     const reg::StoredVisit &stored = read.value();
-    consultation_.pick(stored.clientName, stored.visit.picks);
+    visits::Visit opened = stored.visit;
+    opened.clientName = stored.clientName.toStdString(); // the client's latest spelling
+    consultation_.pick(opened);
     const std::vector<Output> differing = visits::differingFields(stored.visit.texts, consultation_.shown().texts);
     if (!differing.empty())
         tell(&window(), QStringLiteral("The visit of %1 on %2 was saved by version %3 of the program, whose "

@@ -17,13 +17,17 @@ public:
     virtual ~Consultation() = default;
     virtual QWidget &window() = 0;
     // The consultation as shown: the name as typed, every pick, every
-    // display field's text.
+    // display field's text, the note and the dietitian named.
     virtual visits::Visit shown() const = 0;
     // Types the name, and picks the rows and buttons through their
-    // handlers, as the dietitian would, after a reset.
-    virtual void pick(const QString &clientName, const visits::Picks &picks) = 0;
+    // handlers, as the dietitian would, after a reset; the note with them.
+    virtual void pick(const visits::Visit &visit) = 0;
     // Puts the focus in the client's name field.
     virtual void askForClientName() = 0;
+    // Asks before a note typed since the last save is replaced; false: keep it.
+    virtual bool mayReplaceNote() = 0;
+    // The visit is in the register now, its note with it.
+    virtual void saved(const visits::Visit &visit) = 0;
 };
 
 // The register's commands, each telling the user what came of it.

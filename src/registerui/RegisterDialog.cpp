@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
@@ -93,6 +94,14 @@ void RegisterDialog::buildControls()
     visitList_ = listOfRows(QStringLiteral("visitList"), QStringLiteral("Visits"), visits_);
     chart_ = new TrendChart;
     chart_->setMinimumHeight(220);
+    note_ = new QPlainTextEdit;
+    note_->setObjectName(QStringLiteral("visitNoteView"));
+    note_->setAccessibleName(QStringLiteral("Visit note"));
+    note_->setReadOnly(true);
+    // Read by keys too, and Tab goes on to the buttons.
+    note_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    note_->setTabChangesFocus(true);
+    note_->setPlaceholderText(QStringLiteral("No note was saved with this visit."));
 
     status_ = new QLabel;
     status_->setObjectName(QStringLiteral("registerStatus"));
@@ -122,6 +131,11 @@ void RegisterDialog::buildControls()
     auto *right = new QSplitter(Qt::Vertical);
     right->addWidget(visitList_);
     right->addWidget(chart_);
+    right->addWidget(note_);
+    // The list and the chart first; the note gets what is left, and more when dragged.
+    for (int pane : {0, 1})
+        right->setStretchFactor(pane, 2);
+    right->setStretchFactor(2, 1);
     right->setChildrenCollapsible(false);
     auto *sides = new QSplitter(Qt::Horizontal);
     sides->addWidget(left);
@@ -142,7 +156,8 @@ void RegisterDialog::buildControls()
 
     setTabOrder(search_, clientList_);
     setTabOrder(clientList_, visitList_);
-    setTabOrder(visitList_, open_);
+    setTabOrder(visitList_, note_);
+    setTabOrder(note_, open_);
     setTabOrder(open_, export_);
     setTabOrder(export_, delete_);
     setTabOrder(delete_, close_);
@@ -158,7 +173,7 @@ void RegisterDialog::connectControls()
     connect(clientList_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { showVisitsOfPickedClient(); });
     connect(visitList_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { enableButtons(); });
+            [this] { showPickedVisit(); });
     connect(visitList_, &QAbstractItemView::doubleClicked, this, [this] { openPickedVisit(); });
     connect(open_, &QPushButton::clicked, this, [this] { openPickedVisit(); });
     connect(export_, &QPushButton::clicked, this, [this] { exportPickedClient(); });
@@ -253,7 +268,7 @@ void RegisterDialog::showVisitsOfPickedClient()
         return;
     }
     visits_.setVisits({}); // nothing of the client picked before stays meanwhile
-    enableButtons();
+    showPickedVisit();
     worker_.run<QList<reg::VisitRow>>(
         this,
         [clientId = client->id, asked, latest = latestVisits_](reg::RegisterStore &store) {
@@ -274,12 +289,15 @@ void RegisterDialog::showVisits(const QList<reg::VisitRow> &rows)
     visitList_->resizeColumnsToContents(); // a client's visits are few
     chart_->showVisits(rows);
     pickRow(*visitList_, rows.isEmpty() ? -1 : 0);
-    enableButtons();
+    showPickedVisit();
 }
 
-void RegisterDialog::enableButtons()
+// The picked visit's note, and the buttons that act on it.
+void RegisterDialog::showPickedVisit()
 {
-    const bool visitPicked = pickedVisit() != nullptr;
+    const reg::VisitRow *picked = pickedVisit();
+    note_->setPlainText(picked != nullptr ? picked->note : QString());
+    const bool visitPicked = picked != nullptr;
     open_->setEnabled(visitPicked);
     export_->setEnabled(pickedClient() != nullptr && visits_.rowCount() > 0);
     const std::optional<QString> &readOnly = worker_.readOnlyReason();

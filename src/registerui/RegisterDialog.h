@@ -18,6 +18,7 @@
 
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
 class QTableView;
 
@@ -50,7 +51,7 @@ private:
     void showVisitsOfPickedClient();
     void showVisits(const QList<reg::VisitRow> &rows);
     void showCount();
-    void enableButtons();
+    void showPickedVisit();
     const reg::VisitRow *pickedVisit() const;
     const reg::ClientRow *pickedClient() const;
     void openPickedVisit();
@@ -71,6 +72,7 @@ private:
     QTableView *clientList_ = nullptr;
     QTableView *visitList_ = nullptr;
     TrendChart *chart_ = nullptr;
+    QPlainTextEdit *note_ = nullptr;
     QLabel *status_ = nullptr;
     QPushButton *open_ = nullptr;
     QPushButton *export_ = nullptr;

@@ -7,7 +7,7 @@ namespace nutrovo::registerui {
 namespace {
 
 // Visit list columns: the date, the figures in VisitFigure's order, who
-// saved it. Short headings, so that a row fits beside the client list; the
+// saved it and the dietitian the header named. Short headings, so that a row fits beside the client list; the
 // whole name is in the tip and what a screen reader says.
 struct Heading {
     const char *shown;
@@ -26,6 +26,7 @@ constexpr std::array<Heading, reg::visitFigureCount> figureHeadings = {{
 constexpr int dateColumn = 0;
 constexpr int firstFigureColumn = 1;
 constexpr int savedByColumn = firstFigureColumn + static_cast<int>(reg::visitFigureCount);
+constexpr int dietitianColumn = savedByColumn + 1;
 
 bool showsText(int role) { return role == Qt::DisplayRole || role == Qt::AccessibleTextRole; }
 
@@ -92,7 +93,7 @@ int VisitListModel::rowCount(const QModelIndex &parent) const
 
 int VisitListModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : savedByColumn + 1;
+    return parent.isValid() ? 0 : dietitianColumn + 1;
 }
 
 QVariant VisitListModel::data(const QModelIndex &index, int role) const
@@ -110,6 +111,8 @@ QVariant VisitListModel::data(const QModelIndex &index, int role) const
         return row->day;
     if (index.column() == savedByColumn)
         return row->savedBy;
+    if (index.column() == dietitianColumn)
+        return row->dietitian;
     return row->figures.at(static_cast<std::size_t>(index.column() - firstFigureColumn));
 }
 
@@ -122,6 +125,8 @@ QVariant VisitListModel::headerData(int section, Qt::Orientation orientation, in
         return QStringLiteral("Date");
     if (section == savedByColumn)
         return QStringLiteral("Saved by");
+    if (section == dietitianColumn)
+        return QStringLiteral("Dietitian");
     const Heading &heading = figureHeadings.at(static_cast<std::size_t>(section - firstFigureColumn));
     return QLatin1String(whole ? heading.whole : heading.shown);
 }

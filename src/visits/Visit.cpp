@@ -37,6 +37,8 @@ std::vector<std::string> problemsOf(const Visit &visit)
         if (!within(button, noButton, servingsButtonCount - 1))
             problems.push_back(named("Option" + std::to_string(group + 1) + " button", button));
     }
+    if (visit.note.size() > noteLimitBytes)
+        problems.push_back("a note longer than " + std::to_string(noteLimitBytes / 1024) + " KiB");
     return problems;
 }
 

@@ -49,7 +49,8 @@ struct Visit {
 };
 
 // What is wrong with a visit read back, one phrase per fault: a row outside
-// its list, a button that does not exist, no name. Empty when the window can
+// its list, a button that does not exist, no name, a note longer than a
+// visit keeps. Empty when the window can
 // show it.
 std::vector<std::string> problemsOf(const Visit &visit);
 

@@ -49,18 +49,10 @@ public:
 
     QWidget &window() override { return window_; }
     visits::Visit shown() const override { return access_.shown(); }
-    // The register hands over the name and the picks; the note comes with
-    // the visit once the register keeps it.
-    void pick(const QString &clientName, const visits::Picks &picks) override
-    {
-        if (!access_.mayReplaceNote())
-            return;
-        visits::Visit visit;
-        visit.clientName = clientName.toStdString();
-        visit.picks = picks;
-        access_.pick(visit);
-    }
+    void pick(const visits::Visit &visit) override { access_.pick(visit); }
     void askForClientName() override { access_.askForClientName(); }
+    bool mayReplaceNote() override { return access_.mayReplaceNote(); }
+    void saved(const visits::Visit &visit) override { access_.saved(visit); }
 
 private:
     void run(void (registerui::RegisterCommands::*command)())

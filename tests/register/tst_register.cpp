@@ -205,6 +205,7 @@ void TestRegisterWindow::visitsComeBackAsSaved()
         QCOMPARE(form->focusWidget(), control(*form, "Text2"));
         QVERIFY(!QFileInfo::exists(reg.folder()));
     }
+    nameDietitian(*form, "Mia Chen", "RD");
     std::optional<MessageWatcher> watcher(std::in_place); // no message until the deletions
     // A decoy that "% _s" finds if either is read as a wildcard.
     consult(*form, "Zed 5% Xs _Sam", consultations[1]);
@@ -220,6 +221,8 @@ void TestRegisterWindow::visitsComeBackAsSaved()
     QList<QMap<QString, QString>> shown; // oldest first
     for (int visit = 0; visit < 3; ++visit) {
         consult(*form, client, consultations.at(std::size_t(visit)));
+        if (visit == 0) // saved with the visit: the next consult's Reset does not ask about it
+            writeNote(*form, noteInEveryScript())->window()->close();
         command(*form, "saveVisitAction")->trigger();
         shown.append(snapshot(*form));
         shown.last()["Text2"] = client.trimmed();
@@ -245,7 +248,7 @@ void TestRegisterWindow::visitsComeBackAsSaved()
     // a name a screen reader can say.
     form->show();
     form->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    QTRY_COMPARE(QGuiApplication::focusWindow(), form->windowHandle()); // not the note's, closed
     QTest::keySequence(form.get(), QKeySequence("Ctrl+O"));
     QPointer<QDialog> dialog = form->findChild<QDialog *>(QStringLiteral("registerDialog"));
     QVERIFY(dialog);
@@ -275,10 +278,16 @@ void TestRegisterWindow::visitsComeBackAsSaved()
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), control(*dialog, next));
     }
-    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return})
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down})
         QTest::keyClick(QApplication::focusWidget(), key);
+    QCOMPARE(control<QPlainTextEdit>(*dialog, "visitNoteView")->toPlainText(), noteInEveryScript());
+    const int last = visits.columnCount() - 1; // as the header shows it:
+    QCOMPARE(visits.headerData(last, Qt::Horizontal).toString() + ": " + cell(visits, 2, last), "Dietitian: Mia Chen, RD");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QTRY_VERIFY(closed(dialog));
     QCOMPARE(snapshot(*form), shown.first());
+    command(*form, "visitNoteAction")->trigger();
+    QCOMPARE(control<QPlainTextEdit>(*form, "visitNoteEdit")->toPlainText(), noteInEveryScript());
     NUTROVO_VERIFY_WINDOW_MATCHES_CORE(*form);
 
     dialog = openRegister(*form);
@@ -312,6 +321,8 @@ void TestRegisterWindow::visitsComeBackAsSaved()
         QCOMPARE(column(row, "date"), isoDay(30 * (3 - row)));
         QCOMPARE(column(row, "client"), client.startsWith(u'=') ? "'" + client : client.trimmed());
         QCOMPARE(column(row, "ageCombo"), QString::number(consultations.at(std::size_t(row - 1)).rows[1]));
+        QCOMPARE(column(row, "note"), row == 1 ? noteInEveryScript() : QString());
+        QCOMPARE(column(row, "dietitian"), "Mia Chen, RD");
         for (std::string_view field : outputNames)
             QCOMPARE(column(row, qs(field)), saved.value(qs(field)));
     }
@@ -526,7 +537,8 @@ void TestRegisterWindow::visitOpensAsTheRegisterHoldsIt_data()
 // A visit opens as the register holds it at that moment. Saved anew in
 // another room since the dialog opened: as it is now, untold. Saved with
 // figures that today's program works out otherwise: one message names the
-// fields and the version, and the window shows today's figures.
+// fields and the version, and the window shows today's figures. Over a note
+// not saved yet it asks first, and No leaves the dialog and the window.
 void TestRegisterWindow::visitOpensAsTheRegisterHoldsIt()
 {
     QFETCH(Engine, engine);
@@ -547,8 +559,17 @@ void TestRegisterWindow::visitOpensAsTheRegisterHoldsIt()
         reg.sql("UPDATE visits SET bmi = '99.9', caltot = '1', program_version = '0.9', bmiclass = NULL");
         reg.closeOwnConnection();
     }
-    const MessageWatcher watcher;
     QTRY_VERIFY(control(*dialog, "openVisitButton")->isEnabled());
+    QPlainTextEdit *note = writeNote(*form, "Not saved yet");
+    const QMap<QString, QString> before = snapshot(*form);
+    {
+        const MessageWatcher declined(10, QMessageBox::No);
+        control<QPushButton>(*dialog, "openVisitButton")->click();
+        QCOMPARE(declined.seen().size(), 1);
+    }
+    QVERIFY(!closed(dialog) && note->toPlainText() == "Not saved yet" && snapshot(*form) == before);
+    note->clear(); // nothing unsaved left: opened unasked
+    const MessageWatcher watcher;
     control<QPushButton>(*dialog, "openVisitButton")->click();
     const QString told = watcher.texts().join("\n");
     if (otherRoom)
@@ -786,7 +807,7 @@ void TestRegisterWindow::releasedRegisterIsBroughtUp_data()
 
 // A register that release 1.0.0 wrote, brought up to this layout: the file
 // copied beside itself first (private), every stored field as it was, the
-// new column NULL, each layout's columns as listed. A copy that can't be
+// new columns NULL, each layout's columns as listed. A copy that can't be
 // made changes nothing; a role that may not change the layout reads only.
 void TestRegisterWindow::releasedRegisterIsBroughtUp()
 {
@@ -834,7 +855,8 @@ void TestRegisterWindow::releasedRegisterIsBroughtUp()
             columns << (reg::layoutAdding(column) == added ? QStringList{column} : QStringList{});
     QStringList after = rows("visits");
     QCOMPARE(after.first().split("|").replaceInStrings(QRegularExpression("=.*"), ""), columns);
-    after.replaceInStrings("|bmiclass=NULL", "");
+    for (const char *added : {"|bmiclass=NULL", "|dietitian=NULL", "|note=NULL"})
+        after.replaceInStrings(added, "");
     QCOMPARE(after, visitsBefore);
     QCOMPARE(rows("clients"), clientsBefore);
 
@@ -850,7 +872,9 @@ void TestRegisterWindow::releasedRegisterIsBroughtUp()
     const reg::Result<reg::StoredVisit> older = store.visit(2);
     QVERIFY2(older.ok(), qPrintable(older.failure().message));
     QCOMPARE(older.value().visit.texts.at(std::size_t(Output::bmiClass)), std::string());
-    QCOMPARE(store.visitsOf(1).value().first().figures.at(std::size_t(reg::VisitFigure::BmiClass)), QString());
+    QCOMPARE(older.value().visit.note + older.value().visit.dietitianName, std::string());
+    const reg::VisitRow listed = store.visitsOf(1).value().first();
+    QCOMPARE(listed.figures.at(std::size_t(reg::VisitFigure::BmiClass)) + listed.note + listed.dietitian, QString());
     if (local) {
         struct stat mode {};
         QCOMPARE(stat(QFile::encodeName(copy).constData(), &mode), 0);
