@@ -47,8 +47,8 @@ public:
     {
         QPointer<RegisterWorker> self(this);
         // The outcome is taken by value: most commands move its result on.
-        // NOLINTNEXTLINE(performance-unnecessary-value-param)
         // cppcheck-suppress accessMoved ; work is moved once, into start
+        // NOLINTNEXTLINE(performance-unnecessary-value-param)
         start<T>(std::move(work)).then(context, [self, done = std::move(done)](Outcome<T> outcome) mutable {
             if (self)
                 self->ended(outcome.readOnly);
